@@ -1,0 +1,110 @@
+// The graphics context level: the current driver, the one window the game opens, presenting
+// frames and pacing the main loop to the requested refresh rate in software.
+//
+// A context-level driver (TGraphicsDriver) makes and presents contexts (TGraphics); the 2D
+// level (tela2d.h) wraps one of those and adds drawing. The OpenGL driver over SDL is the
+// real one; tests install a driver that needs no display.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Flags passed to OpenGraphics/CreateGraphics, OR-ed with the driver's default flags.
+constexpr int GFX_BACKBUFFER = 2;
+constexpr int GFX_ALPHABUFFER = 4;
+constexpr int GFX_DEPTHBUFFER = 8;
+constexpr int GFX_STENCILBUFFER = 16;
+constexpr int GFX_ACCUMBUFFER = 32;
+
+struct TGraphicsMode {
+    int width = 0;
+    int height = 0;
+    int depth = 0;
+    int hertz = 0;
+    // "800,600,32 60Hz"
+    std::string ToString() const;
+};
+
+class TGraphicsDriver;
+
+// One open context (a window with its drawing context).
+class TGraphics {
+  public:
+    virtual ~TGraphics() = default;
+    virtual TGraphicsDriver* Driver() = 0;
+    virtual void GetSettings(int& width, int& height, int& depth, int& hertz, int& flags) = 0;
+    virtual void Close() = 0;
+};
+
+// What a context-level back-end must supply. Drivers are process-wide objects that outlive
+// every graphics they make; whoever installs one keeps it alive while it is installed.
+class TGraphicsDriver {
+  public:
+    virtual ~TGraphicsDriver() = default;
+    // Display modes of at least 16 bits per pixel.
+    virtual std::vector<TGraphicsMode> GraphicsModes() = 0;
+    // A context over a window made elsewhere (for SDL: an SDL_Window* made with SDL_WINDOW_OPENGL).
+    virtual std::shared_ptr<TGraphics> AttachGraphics(void* widget, int flags) = 0;
+    // depth 0: a window; otherwise full screen at that colour depth. Null on failure.
+    virtual std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz,
+                                                      int flags) = 0;
+    // Makes `g` current; null makes nothing current.
+    virtual void SetGraphics(const std::shared_ptr<TGraphics>& g) = 0;
+    // Presents the back buffer; a non-zero `sync` waits for the vertical blank.
+    virtual void Flip(int sync) = 0;
+};
+
+// Installs `driver` (not owned; null uninstalls) and its default flags; drops the current graphics.
+void SetGraphicsDriver(TGraphicsDriver* driver, int defaultFlags = GFX_BACKBUFFER);
+TGraphicsDriver* GetGraphicsDriver();
+// The default flags given to the last SetGraphicsDriver.
+int GraphicsDefaultFlags();
+
+// The driver's display modes, cached until the driver changes.
+const std::vector<TGraphicsMode>& GraphicsModes();
+int CountGraphicsModes();
+
+// Creates a context without making it current; null on any failure.
+[[nodiscard]] std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz,
+                                                        int flags);
+void SetGraphics(const std::shared_ptr<TGraphics>& g);
+void CloseGraphics(const std::shared_ptr<TGraphics>& g);
+// Closes any previous window, opens a new one, makes it current and starts polled input.
+// Null when the window cannot be opened (for example without a display).
+std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth = 0, int hertz = 60,
+                                        int flags = 0);
+// Closes the graphics opened by OpenGraphics, if any. Also runs at process exit.
+void EndGraphics();
+// The graphics current at the context level (null when none).
+std::shared_ptr<TGraphics> CurrentGraphics();
+// The graphics opened by OpenGraphics (null when none).
+std::shared_ptr<TGraphics> OpenedGraphics();
+
+// Presents the frame. -1 paces to the rate given to OpenGraphics; 0 and 1 present at once
+// (1 with vertical sync).
+void Flip(int sync = -1);
+// Clears the colour buffer with the clear colour.
+void Cls();
+
+// Settings of the current graphics (all 0 when none is current).
+int GraphicsWidth();
+int GraphicsHeight();
+int GraphicsDepth();
+int GraphicsHertz();
+int GraphicsFlags();
+
+// Bumped on every OpenGraphics and EndGraphics, never 0; driver frames remember it so they
+// are remade for a new context.
+int GraphicsSeq();
+
+// The hook id run with no data at the start of every Flip (-1 before StartGraphicsModules).
+int FlipHookId();
+
+// The window caption used for windows created from now on.
+void SetAppTitle(const std::string& title);
+const std::string& AppTitle();
+
+// Installs the OpenGL 2D driver, takes the flip hook id and registers the built-in font.
+// Safe to call more than once.
+void StartGraphicsModules();
