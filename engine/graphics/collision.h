@@ -1,6 +1,7 @@
 // Pixel-accurate overlap tests between images, on the CPU from their pixel buffers.
 //
-// Each image frame becomes the quad DrawImage would draw under the collision transform;
+// Each image frame becomes the quad DrawImage would draw under the collision transform
+// (the copy of the drawing matrix that render.h keeps, see GetCollisionTransform);
 // quads are scan-converted together and a hit is a pixel covered by opaque texels of two
 // quads. Quads can be stored in 32 layers and tested by later quads; ImagesCollide borrows
 // layer 31 for itself.
@@ -28,10 +29,6 @@ class TQuad {
 
     void SetCoords(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3);
 };
-
-// Called whenever the drawing transform changes, so collision uses the same matrix.
-void SetCollisionTransform(float ix, float iy, float jx, float jy);
-void GetCollisionTransform(float& ix, float& iy, float& jx, float& jy);
 
 // Empties every layer whose bit is set in `mask` (all 32 when `mask` is 0) into the pool.
 void ResetCollisions(std::uint32_t mask = 0);
