@@ -1,0 +1,379 @@
+// Fixed-function OpenGL for the 2D driver: blend table, colour bytes, scissor viewport, the
+// matrix applied on the CPU to every vertex, and textures made in the shared context.
+#include "engine/graphics/gl_tela2d_driver.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/graphics/gl_graphics_driver.h"
+#include "engine/graphics/image.h"
+#include "engine/graphics/pixmap.h"
+#include "engine/graphics/render.h"
+#include "engine/system/runtime_error.h"
+
+namespace {
+
+int Clamp255(int v) {
+    return std::clamp(v, 0, 255);
+}
+
+int NextPowerOfTwo(int v) {
+    int p = 1;
+    while (p < v && p < (1 << 30)) p <<= 1;
+    return p;
+}
+
+bool TextureSizeSupported(int width, int height) {
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    GLint w = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    return w != 0;
+}
+
+// The largest supported power-of-two size at or below the next powers of two of the image.
+void ChooseTextureSize(int width, int height, int& tex_width, int& tex_height) {
+    tex_width = NextPowerOfTwo(std::max(width, 1));
+    tex_height = NextPowerOfTwo(std::max(height, 1));
+    while (!TextureSizeSupported(tex_width, tex_height)) {
+        if (tex_width == 1 && tex_height == 1) RuntimeError("Unable to calculate tex size");
+        if (tex_width > 1) tex_width /= 2;
+        if (tex_height > 1) tex_height /= 2;
+    }
+}
+
+void CopyPixel(TPixmap& p, int from_x, int from_y, int to_x, int to_y) {
+    std::memcpy(p.PixelPtr(to_x, to_y), p.PixelPtr(from_x, from_y), 4);
+}
+
+void Upload(const TPixmap& pixmap, int level) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pixmap.pitch / BytesPerPixel(pixmap.format));
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, pixmap.width, pixmap.height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, pixmap.pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+}  // namespace
+
+TGLTela2DDriver* GLTela2DDriver() {
+    static auto* driver = new TGLTela2DDriver;
+    return driver;
+}
+
+TGLTela2DDriver::TGLTela2DDriver() : TTela2DDriver(GLGraphicsDriver()) {}
+
+void TGLTela2DDriver::ResetGLContext(TTela2DGraphics& g) {
+    int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
+    g.GetSettings(width, height, depth, hertz, flags);
+    blend_ = 0;
+    bound_texture_ = 0;
+    texturing_ = false;
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, width, height);
+}
+
+std::shared_ptr<TImageFrame> TGLTela2DDriver::CreateFrameFromPixmap(
+    const std::shared_ptr<TPixmap>& pixmap, int flags) {
+    if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return nullptr;
+    TGLSharedContextScope shared;
+    if (!shared.Active()) return nullptr;
+    std::shared_ptr<TGLImageFrame> frame = TGLImageFrame::CreateFromPixmap(pixmap, flags);
+    if (frame) frame->driver = this;
+    return frame;
+}
+
+std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(
+    const std::shared_ptr<TPixmap>& source, int flags) {
+    int tex_width = 0, tex_height = 0;
+    ChooseTextureSize(source->width, source->height, tex_width, tex_height);
+    const int width = std::min(source->width, tex_width);
+    const int height = std::min(source->height, tex_height);
+
+    std::shared_ptr<TPixmap> pixmap = source;
+    if (source->width > width || source->height > height) {
+        pixmap = ResizePixmap(source, width, height);
+    }
+    if (tex_width > width || tex_height > height) {
+        // Duplicate the last column and row once so linear filtering at the image's edges
+        // reads the image's own colours rather than whatever lies beyond.
+        std::shared_ptr<TPixmap> padded = TPixmap::Create(tex_width, tex_height, PF_RGBA8888);
+        padded->Paste(*pixmap, 0, 0);
+        if (tex_width > width) {
+            for (int y = 0; y < height; ++y) CopyPixel(*padded, width - 1, y, width, y);
+        }
+        if (tex_height > height) {
+            for (int x = 0; x < width; ++x) CopyPixel(*padded, x, height - 1, x, height);
+        }
+        if (tex_width > width && tex_height > height) {
+            CopyPixel(*padded, width - 1, height - 1, width, height);
+        }
+        pixmap = padded;
+    } else if (pixmap->format != PF_RGBA8888) {
+        pixmap = pixmap->Convert(PF_RGBA8888);
+    }
+
+    const bool filtered = (flags & IMAGE_FILTERED) != 0;
+    const bool mipmapped = (flags & IMAGE_MIPMAPPED) != 0;
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filtered ? GL_LINEAR : GL_NEAREST);
+    GLint min_filter = filtered ? GL_LINEAR : GL_NEAREST;
+    if (mipmapped) min_filter = filtered ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
+
+    Upload(*pixmap, 0);
+    if (mipmapped) {
+        std::shared_ptr<TPixmap> level_pixmap = pixmap;
+        for (int level = 1; level_pixmap->width > 1 || level_pixmap->height > 1; ++level) {
+            const int w = level_pixmap->width > 1 ? level_pixmap->width / 2 : 1;
+            const int h = level_pixmap->height > 1 ? level_pixmap->height / 2 : 1;
+            level_pixmap = ResizePixmap(level_pixmap, w, h);
+            Upload(*level_pixmap, level);
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    auto frame = std::make_shared<TGLImageFrame>();
+    frame->name = name;
+    frame->u1 = static_cast<float>(width) / static_cast<float>(tex_width);
+    frame->v1 = static_cast<float>(height) / static_cast<float>(tex_height);
+    frame->seq = GraphicsSeq();
+    return frame;
+}
+
+TGLImageFrame::~TGLImageFrame() {
+    if (seq == 0 || name == 0) return;
+    if (driver) driver->ForgetTexture(name);
+    TGLSharedContextScope shared;
+    if (!shared.Active()) return;
+    GLuint texture = name;
+    glDeleteTextures(1, &texture);
+}
+
+void TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, float ty) {
+    if (driver) driver->DrawTexturedQuad(*this, x0, y0, x1, y1, tx, ty);
+}
+
+void TGLTela2DDriver::ForgetTexture(unsigned int name) {
+    // Another context's binding of a deleted name would survive the delete; a new texture
+    // reusing that name must be bound again, not skipped by the cache.
+    if (bound_texture_ == name) bound_texture_ = 0;
+}
+
+void TGLTela2DDriver::EnableTexture(unsigned int name) {
+    if (!texturing_) {
+        glEnable(GL_TEXTURE_2D);
+        texturing_ = true;
+    }
+    if (bound_texture_ != name) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        bound_texture_ = name;
+    }
+}
+
+void TGLTela2DDriver::DisableTexture() {
+    if (texturing_) {
+        glDisable(GL_TEXTURE_2D);
+        texturing_ = false;
+    }
+}
+
+void TGLTela2DDriver::SendColor() {
+    glColor4ub(color_[0], color_[1], color_[2], color_[3]);
+}
+
+void TGLTela2DDriver::SetBlend(int mode) {
+    if (mode == blend_) return;
+    blend_ = mode;
+    switch (mode) {
+        case BLEND_MASK:
+            glDisable(GL_BLEND);
+            glEnable(GL_ALPHA_TEST);
+            glAlphaFunc(GL_GEQUAL, 0.5f);
+            break;
+        case BLEND_ALPHA:
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glDisable(GL_ALPHA_TEST);
+            break;
+        case BLEND_LIGHT:
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            glDisable(GL_ALPHA_TEST);
+            break;
+        case BLEND_SHADE:
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_DST_COLOR, GL_ZERO);
+            glDisable(GL_ALPHA_TEST);
+            break;
+        default:  // BLEND_SOLID and unknown modes
+            glDisable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+            break;
+    }
+}
+
+void TGLTela2DDriver::SetAlpha(float alpha) {
+    // NaN compares false both ways and ends up transparent.
+    const float a = alpha > 1.0f ? 1.0f : (alpha > 0.0f ? alpha : 0.0f);
+    color_[3] = static_cast<unsigned char>(a * 255.0f);
+    SendColor();
+}
+
+void TGLTela2DDriver::SetColor(int red, int green, int blue) {
+    color_[0] = static_cast<unsigned char>(Clamp255(red));
+    color_[1] = static_cast<unsigned char>(Clamp255(green));
+    color_[2] = static_cast<unsigned char>(Clamp255(blue));
+    SendColor();
+}
+
+void TGLTela2DDriver::SetClsColor(int red, int green, int blue) {
+    glClearColor(Clamp255(red) / 255.0f, Clamp255(green) / 255.0f, Clamp255(blue) / 255.0f, 1.0f);
+}
+
+void TGLTela2DDriver::SetViewport(int x, int y, int width, int height) {
+    const int graphics_height = GraphicsHeight();
+    if (x == 0 && y == 0 && width == GraphicsWidth() && height == graphics_height) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(x, graphics_height - y - height, width, height);
+    }
+}
+
+void TGLTela2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
+    ix_ = ix;
+    iy_ = iy;
+    jx_ = jx;
+    jy_ = jy;
+}
+
+void TGLTela2DDriver::SetLineWidth(float width) {
+    glLineWidth(width);
+}
+
+void TGLTela2DDriver::Cls() {
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void TGLTela2DDriver::Plot(float x, float y) {
+    DisableTexture();
+    glBegin(GL_POINTS);
+    glVertex2f(x + 0.5f, y + 0.5f);
+    glEnd();
+}
+
+void TGLTela2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
+    DisableTexture();
+    glBegin(GL_LINES);
+    glVertex2f(x0 * ix_ + y0 * iy_ + tx + 0.5f, x0 * jx_ + y0 * jy_ + ty + 0.5f);
+    glVertex2f(x1 * ix_ + y1 * iy_ + tx + 0.5f, x1 * jx_ + y1 * jy_ + ty + 0.5f);
+    glEnd();
+}
+
+void TGLTela2DDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
+    DisableTexture();
+    glBegin(GL_QUADS);
+    glVertex2f(x0 * ix_ + y0 * iy_ + tx, x0 * jx_ + y0 * jy_ + ty);
+    glVertex2f(x1 * ix_ + y0 * iy_ + tx, x1 * jx_ + y0 * jy_ + ty);
+    glVertex2f(x1 * ix_ + y1 * iy_ + tx, x1 * jx_ + y1 * jy_ + ty);
+    glVertex2f(x0 * ix_ + y1 * iy_ + tx, x0 * jx_ + y1 * jy_ + ty);
+    glEnd();
+}
+
+void TGLTela2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
+    const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
+    const float span = std::fabs(xr) + std::fabs(yr);
+    // Enough segments that each is about a pixel long, at least 12, a multiple of 4.
+    int segments = span > 12.0f ? (span < 1e6f ? static_cast<int>(span) : 1000000) : 12;
+    segments &= ~3;
+    const float cx = x0 + xr, cy = y0 + yr;
+    DisableTexture();
+    glBegin(GL_POLYGON);
+    for (int i = 0; i < segments; ++i) {
+        const double t = i * 360.0 / segments * (M_PI / 180.0);
+        const float x = cx + static_cast<float>(std::cos(t)) * xr;
+        const float y = cy - static_cast<float>(std::sin(t)) * yr;
+        glVertex2f(x * ix_ + y * iy_ + tx, x * jx_ + y * jy_ + ty);
+    }
+    glEnd();
+}
+
+void TGLTela2DDriver::DrawPoly(const std::vector<float>& xy, float handle_x, float handle_y,
+                               float origin_x, float origin_y) {
+    if (xy.size() < 6 || (xy.size() & 1) != 0) return;
+    DisableTexture();
+    glBegin(GL_POLYGON);
+    for (std::size_t k = 0; k + 1 < xy.size(); k += 2) {
+        const float x = xy[k] + handle_x, y = xy[k + 1] + handle_y;
+        glVertex2f(x * ix_ + y * iy_ + origin_x, x * jx_ + y * jy_ + origin_y);
+    }
+    glEnd();
+}
+
+void TGLTela2DDriver::DrawTexturedQuad(const TGLImageFrame& f, float x0, float y0, float x1,
+                                       float y1, float tx, float ty) {
+    EnableTexture(f.name);
+    glBegin(GL_QUADS);
+    glTexCoord2f(f.u0, f.v0);
+    glVertex2f(x0 * ix_ + y0 * iy_ + tx, x0 * jx_ + y0 * jy_ + ty);
+    glTexCoord2f(f.u1, f.v0);
+    glVertex2f(x1 * ix_ + y0 * iy_ + tx, x1 * jx_ + y0 * jy_ + ty);
+    glTexCoord2f(f.u1, f.v1);
+    glVertex2f(x1 * ix_ + y1 * iy_ + tx, x1 * jx_ + y1 * jy_ + ty);
+    glTexCoord2f(f.u0, f.v1);
+    glVertex2f(x0 * ix_ + y1 * iy_ + tx, x0 * jx_ + y1 * jy_ + ty);
+    glEnd();
+}
+
+void TGLTela2DDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, int y) {
+    if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
+    std::shared_ptr<TPixmap> rgba =
+        pixmap->format == PF_RGBA8888 ? pixmap : pixmap->Convert(PF_RGBA8888);
+    if (!rgba) return;
+    DisableTexture();
+    const int previous_blend = blend_;
+    SetBlend(BLEND_SOLID);
+    // Rows go downwards from the raster position, so the pixmap keeps its top-down order.
+    glRasterPos2i(x, y);
+    glPixelZoom(1.0f, -1.0f);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, rgba->pitch / 4);
+    glDrawPixels(rgba->width, rgba->height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelZoom(1.0f, 1.0f);
+    SetBlend(previous_blend);
+}
+
+std::shared_ptr<TPixmap> TGLTela2DDriver::GrabPixmap(int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    std::shared_ptr<TPixmap> pixmap = TPixmap::Create(width, height, PF_RGBA8888);
+    if (!pixmap) return nullptr;
+    const int previous_blend = blend_;
+    SetBlend(BLEND_SOLID);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, pixmap->pitch / 4);
+    glReadPixels(x, GraphicsHeight() - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixmap->pixels);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    SetBlend(previous_blend);
+    // GL reads bottom row first; the pixmap is top row first.
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::memcpy(row.data(), pixmap->PixelPtr(0, top), row.size());
+        std::memcpy(pixmap->PixelPtr(0, top), pixmap->PixelPtr(0, bottom), row.size());
+        std::memcpy(pixmap->PixelPtr(0, bottom), row.data(), row.size());
+    }
+    return pixmap;
+}
