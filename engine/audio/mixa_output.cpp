@@ -1,0 +1,146 @@
+// The output tick: keeps the ring a few fragments ahead of the play position, recovers
+// from underruns with a pause and a longer lead, and resets on a broken position.
+#include "engine/audio/mixa_output.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/system/clock.h"
+
+namespace {
+
+TAudioOutputFactory& Factory() {
+    static TAudioOutputFactory factory;
+    return factory;
+}
+
+bool& TimerEnabled() {
+    static bool enabled = true;
+    return enabled;
+}
+
+// A position beyond this is taken as a device that has lost track.
+constexpr std::int64_t kBrokenPosition = 0x10000000;
+constexpr int kMaxLeadBeforeGrowth = 9;
+constexpr int kUnderrunMargin = 2;  // fragments
+
+}  // namespace
+
+void SetAudioOutputFactory(TAudioOutputFactory factory, bool run_timer) {
+    Factory() = std::move(factory);
+    TimerEnabled() = run_timer;
+}
+
+std::unique_ptr<TAudioOutputDevice> CreateAudioOutputDevice() {
+    if (Factory()) return Factory()();
+    return CreateSDLAudioOutputDevice();
+}
+
+bool AudioOutputTimerEnabled() {
+    return TimerEnabled();
+}
+
+TMixaOutput::TMixaOutput(std::unique_ptr<TAudioOutputDevice> device, int fragment_values)
+    : device_(std::move(device)),
+      fragment_values_(fragment_values),
+      mixer_(fragment_values),
+      ring_(static_cast<std::size_t>(fragment_values) * 2 * MIXA_RING_FRAGMENTS) {}
+
+TMixaOutput::~TMixaOutput() {
+    Close();
+}
+
+bool TMixaOutput::Open(bool run_timer) {
+    if (!device_ || !device_->Open(ring_.data(), static_cast<int>(ring_.size()))) return false;
+    opened_ = true;
+    restart_countdown_ = 0;
+    lead_ = 6;
+    write_position_ = 0;
+    running_.store(true, std::memory_order_release);
+    Tick();  // prefill before the device starts reading
+    Resubmit();
+    if (run_timer) {
+        stop_timer_.store(false);
+        timer_ = std::thread([this] { TimerLoop(); });
+    }
+    return true;
+}
+
+void TMixaOutput::Close() {
+    running_.store(false, std::memory_order_release);
+    if (timer_.joinable()) {
+        stop_timer_.store(true);
+        timer_.join();
+    }
+    if (opened_) {
+        device_->Reset();
+        device_->Close();
+        opened_ = false;
+    }
+    mixer_.ReleaseAll();
+}
+
+void TMixaOutput::TimerLoop() {
+    using Clock = std::chrono::steady_clock;
+    auto next = Clock::now();
+    while (!stop_timer_.load()) {
+        Tick();
+        next += std::chrono::milliseconds(MIXA_TICK_MS);
+        const auto now = Clock::now();
+        // After a long stall, carry on from now instead of ticking in a burst.
+        if (next < now) next = now;
+        std::this_thread::sleep_until(next);
+    }
+}
+
+void TMixaOutput::ClearRing() {
+    device_->BeginWrite();
+    std::memset(ring_.data(), 0, ring_.size());
+    device_->EndWrite();
+}
+
+void TMixaOutput::Resubmit() {
+    if (!device_->Submit()) {
+        std::fputs("waveOutWrite error\n", stdout);
+        std::fflush(stdout);
+    }
+}
+
+// Mixer thread once the timer runs.
+void TMixaOutput::Tick() {
+    if (!running_.load(std::memory_order_acquire)) return;
+    if (restart_countdown_ != 0) {
+        if (--restart_countdown_ != 0) return;
+        Resubmit();
+    }
+
+    std::int64_t bytes = 0;
+    if (!device_->PlayPosition(bytes) || bytes < 0 || bytes > kBrokenPosition) {
+        device_->Reset();
+        write_position_ = 0;
+        ClearRing();
+        Resubmit();
+        return;
+    }
+
+    const std::int64_t fragment = fragment_values_;
+    const std::int64_t played = bytes / 2;
+    if (played > 0 && write_position_ < played + kUnderrunMargin * fragment) {
+        restart_countdown_ = MIXA_RESTART_TICKS;
+        ClearRing();
+        device_->Reset();
+        if (lead_ <= kMaxLeadBeforeGrowth) lead_ += 2;
+        write_position_ = 2 * lead_ * fragment;
+        return;
+    }
+
+    const std::uint32_t now = MillisecondClock();
+    while (write_position_ < played + lead_ * fragment) {
+        const std::int64_t index = (write_position_ / fragment) % MIXA_RING_FRAGMENTS;
+        device_->BeginWrite();
+        mixer_.MixFragment(ring_.data() + index * fragment * 2, now);
+        device_->EndWrite();
+        write_position_ += fragment;
+    }
+}
