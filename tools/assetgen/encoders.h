@@ -1,0 +1,23 @@
+// File writers: PNG (8-bit RGBA), baseline JPEG and Ogg Vorbis. Each output depends only on
+// its input: no time stamps, fixed stream serial numbers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace assetgen {
+
+// rgba holds width*height*4 bytes, rows top to bottom.
+void WritePng(const std::string& path, int width, int height,
+              const std::vector<std::uint8_t>& rgba);
+
+// rgb holds width*height*3 bytes.
+void WriteJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
+               int quality);
+
+// Interleaved stereo samples in [-1, 1]; the file holds exactly frames = samples.size() / 2.
+void WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, int rate,
+                    float quality, int serial);
+
+}  // namespace assetgen

@@ -1,0 +1,84 @@
+// assetgen <dir>: writes every picture to <dir>/graphics and every sound to <dir>/sound.
+// Optional further arguments name the only files to write (e.g. "title.png shoot.ogg").
+// The output depends on nothing but this program, so two runs give identical files.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/assetgen/dsp.h"
+#include "tools/assetgen/effects.h"
+#include "tools/assetgen/encoders.h"
+#include "tools/assetgen/music.h"
+#include "tools/assetgen/pictures.h"
+
+namespace {
+
+using namespace assetgen;
+
+struct SoundFile {
+    const char* name;
+    int frames;
+    std::function<std::vector<float>(int)> make;
+    float quality;
+};
+
+// Lengths in frames at 48 kHz; the music is long, so it uses a lower quality setting.
+const SoundFile kSounds[] = {
+    {"explode.ogg", 132096, ExplodeSound, 0.5f},
+    {"music.ogg", 10576896, MusicTrack, 0.3f},
+    {"shoot.ogg", 22512, ShootSound, 0.5f},
+    {"playerhit.ogg", 34800, PlayerHitSound, 0.5f},
+    {"playerexplode.ogg", 22512, PlayerExplodeSound, 0.5f},
+};
+
+void WriteSound(const SoundFile& s, int serial, const std::filesystem::path& dir) {
+    WriteOggVorbis((dir / s.name).string(), s.make(s.frames), kRate, s.quality, serial);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output dir> [file names...]\n", argv[0]);
+        return 2;
+    }
+    std::filesystem::path root = argv[1];
+    std::set<std::string> only(argv + 2, argv + argc);
+    auto wanted = [&](const std::string& name) { return only.empty() || only.count(name) > 0; };
+    try {
+        std::filesystem::create_directories(root / "graphics");
+        std::filesystem::create_directories(root / "sound");
+        std::exception_ptr music_error;
+        // The music takes longest; it runs beside everything else.
+        std::thread music([&] {
+            try {
+                if (wanted(kSounds[1].name)) WriteSound(kSounds[1], 1001, root / "sound");
+            } catch (...) {
+                music_error = std::current_exception();
+            }
+        });
+        try {
+            for (const std::string& name : PictureNames()) {
+                if (wanted(name)) WritePicture(name, (root / "graphics" / name).string());
+            }
+            for (int i = 0; i < 5; ++i) {
+                if (i != 1 && wanted(kSounds[i].name))
+                    WriteSound(kSounds[i], 1000 + i, root / "sound");
+            }
+        } catch (...) {
+            music.join();
+            throw;
+        }
+        music.join();
+        if (music_error) std::rethrow_exception(music_error);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "assetgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
