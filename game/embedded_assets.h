@@ -1,0 +1,24 @@
+// The 24 pictures and sounds the executable carries, and their registration with the
+// embedded-file archive so they open through "incbin::" URLs.
+#pragma once
+
+#include <array>
+
+constexpr int kEmbeddedAssetCount = 24;
+
+// Archive names in the order the game registers and loads them: the 19 images, then the
+// 5 sounds (e.g. "assets/graphics/player.png").
+extern const std::array<const char*, kEmbeddedAssetCount> embeddedAssetNames;
+
+struct EmbeddedAsset {
+    const char* name;
+    const unsigned char* data;
+    int size;  // byte length of the file as carried
+};
+
+// The carried files, in the order of embeddedAssetNames.
+const std::array<EmbeddedAsset, kEmbeddedAssetCount>& embeddedAssets();
+
+// Registers every carried file under its archive name, in order. Calling it again changes
+// nothing (the archive keeps the first registration of a name).
+void registerEmbeddedAssets();
