@@ -147,7 +147,9 @@ void SetGraphics(const std::shared_ptr<TGraphics>& g) {
     s.current = g;
 }
 
-void CloseGraphics(const std::shared_ptr<TGraphics>& g) {
+void CloseGraphics(const std::shared_ptr<TGraphics>& graphics) {
+    // A copy: the caller may have passed the very global that is reset below.
+    const std::shared_ptr<TGraphics> g = graphics;
     if (!g) return;
     ContextState& s = State();
     if (s.opened == g) s.opened.reset();
