@@ -12,8 +12,8 @@ TEST(Clock, DifferencesSurviveTheWrap) {
     const Case cases[] = {
         {100, 40, 60},
         {40, 100, -60},
-        {5, 0xFFFFFFF0u, 21},                // across the 2^32 wrap
-        {0x80000010u, 0x7FFFFFF0u, 0x20},    // across 2^31, where signed ints would overflow
+        {5, 0xFFFFFFF0u, 21},              // across the 2^32 wrap
+        {0x80000010u, 0x7FFFFFF0u, 0x20},  // across 2^31, where signed ints would overflow
         {0x7FFFFFF0u, 0x80000010u, -0x20},
     };
     for (const Case& c : cases) {
