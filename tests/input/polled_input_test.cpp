@@ -67,6 +67,27 @@ TEST_F(PolledInputTest, PressesBetweenReadsAreCountedAndTaken) {
     EXPECT_EQ(IsMouseDown(MOUSE_LEFT), 0);
 }
 
+TEST_F(PolledInputTest, KeyPressesBetweenReadsAreCountedAndTaken) {
+    struct TCase {
+        const char* name;
+        std::vector<std::shared_ptr<TEvent>> events;
+        int hits, held;
+    } cases[] = {
+        {"tap twice", {S::KeyDown('J'), S::KeyUp('J'), S::KeyDown('J'), S::KeyUp('J')}, 2, 0},
+        {"down twice without up", {S::KeyDown('J'), S::KeyDown('J')}, 1, 1},
+        {"repeats only", {S::KeyRepeat('J'), S::KeyRepeat('J')}, 0, 0},
+        {"release only", {S::KeyUp('J')}, 0, 0},
+        {"other key", {S::KeyDown('K')}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        ClearKeys();
+        for (const auto& event : c.events) driver.Queue(event);
+        EXPECT_EQ(TakeKeyHits('J'), c.hits) << c.name;
+        EXPECT_EQ(TakeKeyHits('J'), 0) << c.name;
+        EXPECT_EQ(IsKeyDown('J'), c.held) << c.name;
+    }
+}
+
 TEST_F(PolledInputTest, TerminateIsTakenOnceAndSurvivesClears) {
     driver.AtFrame(1, S::AppTerminate());
     EXPECT_EQ(TakeAppTerminate(), 0);
