@@ -198,6 +198,8 @@ std::vector<TRecordedText> TRecordingDriver::Texts() const {
     std::vector<TRecordedText> texts;
     bool in_text = false;
     for (const TRecordedCall& c : calls_) {
+        // A glyph's texture is made on its first draw; that does not split the text.
+        if (c.kind == TDrawKind::CreateFrame) continue;
         if (c.kind != TDrawKind::DrawImage || c.glyph == 0) {
             in_text = false;
             continue;
