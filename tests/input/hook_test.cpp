@@ -118,14 +118,4 @@ TEST(HookListsTest, AHookMayRemoveItselfWhileTheListRuns) {
     EXPECT_EQ(remover.calls, 1);
 }
 
-TEST(HookListsTest, ProcessListsServeTheFreeFunctions) {
-    int id = NewHookId();
-    char x[] = "x";
-    InsertHook(id, AppendName, x, 0);
-    auto result = CallHooks(id, std::make_shared<TStringObject>(">"));
-    EXPECT_EQ(result->ToString(), ">x");
-    DeleteHook(id, AppendName, x);
-    EXPECT_EQ(CallHooks(id, nullptr), nullptr);
-}
-
 }  // namespace

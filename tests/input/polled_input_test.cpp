@@ -37,55 +37,47 @@ TEST_F(PolledInputTest, HeldEscapeGivesOneHitThroughAutoRepeat) {
     EXPECT_EQ(TakeKeyHits(KEY_ESCAPE), 0);
 }
 
+// Keys and buttons share one rule: a press counts when the code was up, a release only
+// lowers the state, and reading the count resets it.
 TEST_F(PolledInputTest, PressesBetweenReadsAreCountedAndTaken) {
+    auto down = [](bool key) { return key ? S::KeyDown('J') : S::MouseDown(1, 5, 5); };
+    auto up = [](bool key) { return key ? S::KeyUp('J') : S::MouseUp(1, 5, 5); };
+    auto other = [](bool key) { return key ? S::KeyDown('K') : S::MouseDown(2, 5, 5); };
     struct TCase {
         const char* name;
-        std::vector<std::shared_ptr<TEvent>> events;
+        std::vector<int> script;  // 1 down, 0 up, 2 another code down, 3 key repeat
         int hits, held;
     } cases[] = {
-        {"two clicks",
-         {S::MouseDown(1, 5, 5), S::MouseUp(1, 5, 5), S::MouseDown(1, 6, 6), S::MouseUp(1, 6, 6)},
-         2,
-         0},
-        {"press and hold", {S::MouseDown(1, 5, 5)}, 1, 1},
-        // A second down without an up (lost release) is not a new press.
-        {"down twice", {S::MouseDown(1, 5, 5), S::MouseDown(1, 5, 5)}, 1, 1},
-        {"other button", {S::MouseDown(2, 5, 5), S::MouseUp(2, 5, 5)}, 0, 0},
-        {"release only", {S::MouseUp(1, 5, 5)}, 0, 0},
+        {"two presses", {1, 0, 1, 0}, 2, 0},
+        {"press and hold", {1}, 1, 1},
+        {"down twice without up", {1, 1}, 1, 1},
+        {"release only", {0}, 0, 0},
+        {"other code", {2}, 0, 0},
+        {"repeats only (keys)", {3, 3}, 0, 0},
     };
-    for (const auto& c : cases) {
-        ClearMouse();
-        for (const auto& event : c.events) driver.Queue(event);
-        EXPECT_EQ(TakeMouseHits(MOUSE_LEFT), c.hits) << c.name;
-        EXPECT_EQ(TakeMouseHits(MOUSE_LEFT), 0) << c.name;
-        EXPECT_EQ(IsMouseDown(MOUSE_LEFT), c.held) << c.name;
+    for (bool key : {true, false}) {
+        for (const auto& c : cases) {
+            if (!key && c.script[0] == 3) continue;
+            ClearKeys();
+            ClearMouse();
+            for (int step : c.script) {
+                driver.Queue(step == 1   ? down(key)
+                             : step == 0 ? up(key)
+                             : step == 2 ? other(key)
+                                         : S::KeyRepeat('J'));
+            }
+            int hits = key ? TakeKeyHits('J') : TakeMouseHits(MOUSE_LEFT);
+            int again = key ? TakeKeyHits('J') : TakeMouseHits(MOUSE_LEFT);
+            int held = key ? IsKeyDown('J') : IsMouseDown(MOUSE_LEFT);
+            EXPECT_EQ(hits, c.hits) << c.name << (key ? " key" : " button");
+            EXPECT_EQ(again, 0) << c.name;
+            EXPECT_EQ(held, c.held) << c.name << (key ? " key" : " button");
+        }
     }
     driver.Queue(S::MouseDown(2, 0, 0));
     driver.Queue(S::MouseDown(3, 0, 0));
     EXPECT_EQ(TakeMouseHits(MOUSE_RIGHT), 1);
     EXPECT_EQ(TakeMouseHits(MOUSE_MIDDLE), 1);
-    EXPECT_EQ(IsMouseDown(MOUSE_LEFT), 0);
-}
-
-TEST_F(PolledInputTest, KeyPressesBetweenReadsAreCountedAndTaken) {
-    struct TCase {
-        const char* name;
-        std::vector<std::shared_ptr<TEvent>> events;
-        int hits, held;
-    } cases[] = {
-        {"tap twice", {S::KeyDown('J'), S::KeyUp('J'), S::KeyDown('J'), S::KeyUp('J')}, 2, 0},
-        {"down twice without up", {S::KeyDown('J'), S::KeyDown('J')}, 1, 1},
-        {"repeats only", {S::KeyRepeat('J'), S::KeyRepeat('J')}, 0, 0},
-        {"release only", {S::KeyUp('J')}, 0, 0},
-        {"other key", {S::KeyDown('K')}, 0, 0},
-    };
-    for (const auto& c : cases) {
-        ClearKeys();
-        for (const auto& event : c.events) driver.Queue(event);
-        EXPECT_EQ(TakeKeyHits('J'), c.hits) << c.name;
-        EXPECT_EQ(TakeKeyHits('J'), 0) << c.name;
-        EXPECT_EQ(IsKeyDown('J'), c.held) << c.name;
-    }
 }
 
 TEST_F(PolledInputTest, TerminateIsTakenOnceAndSurvivesClears) {

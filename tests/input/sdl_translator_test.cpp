@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,13 @@ namespace {
 
 struct TRecorded {
     int id, data, mods, x, y;
+    bool operator==(const TRecorded&) const = default;
 };
+
+void PrintTo(const TRecorded& e, std::ostream* os) {
+    *os << EventName(e.id) << " data=" << e.data << " mods=" << e.mods << " at " << e.x << ","
+        << e.y;
+}
 
 TObjectPtr Record(int, const TObjectPtr& data, void* context) {
     if (auto* event = dynamic_cast<TEvent*>(data.get())) {
@@ -167,12 +174,7 @@ TEST_F(SDLTranslatorTest, KeysGiveDownRepeatUpWithModifiersBySide) {
         {EVENT_KEYREPEAT, 'A', 1, 0, 0}, {EVENT_KEYUP, 'A', 1, 0, 0},
         {EVENT_KEYUP, 160, 0, 0, 0},     {EVENT_KEYDOWN, 163, 2, 0, 0},
     };
-    ASSERT_EQ(events.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(events[i].id, expected[i].id) << i;
-        EXPECT_EQ(events[i].data, expected[i].data) << i;
-        EXPECT_EQ(events[i].mods, expected[i].mods) << i;
-    }
+    EXPECT_EQ(events, expected);
 }
 
 TEST_F(SDLTranslatorTest, TypedTextAndControlKeysBecomeCharacters) {
@@ -217,13 +219,7 @@ TEST_F(SDLTranslatorTest, ButtonsMapAndCaptureUntilTheLastIsReleased) {
         {EVENT_MOUSEUP, 1, 0, -5, 700},  {EVENT_MOUSEUP, 2, 0, 12, 22},
         {EVENT_MOUSEDOWN, 3, 0, 1, 2},
     };
-    ASSERT_EQ(events.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(events[i].id, expected[i].id) << i;
-        EXPECT_EQ(events[i].data, expected[i].data) << i;
-        EXPECT_EQ(events[i].x, expected[i].x) << i;
-        EXPECT_EQ(events[i].y, expected[i].y) << i;
-    }
+    EXPECT_EQ(events, expected);
     EXPECT_EQ(windows.captures, (std::vector<bool>{true, true, false, true}));
     windows.captures.clear();
     windows.fullScreen = true;
@@ -286,12 +282,7 @@ TEST_F(SDLTranslatorTest, EnterAndLeaveFollowTheClientRectangle) {
         {EVENT_MOUSEENTER, 0, 0, 0, 0},    {EVENT_MOUSEMOVE, 0, 0, 0, 0},
         {EVENT_MOUSELEAVE, 0, 0, 400, -3},
     };
-    ASSERT_EQ(events.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(events[i].id, expected[i].id) << i;
-        EXPECT_EQ(events[i].x, expected[i].x) << i;
-        EXPECT_EQ(events[i].y, expected[i].y) << i;
-    }
+    EXPECT_EQ(events, expected);
     EXPECT_EQ(translator.TrackedWindow(), 0u);
     EXPECT_TRUE(windows.cursor.empty());  // always shown while the visible flag is set
 }
