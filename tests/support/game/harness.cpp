@@ -1,0 +1,82 @@
+// The headless game: the program's own start-up over fake drivers, one loop iteration per
+// Frame().
+#include "tests/support/game/harness.h"
+
+#include "engine/graphics/graphics.h"
+#include "engine/system/input.h"
+#include "game/game.h"
+#include "game/globals.h"
+
+TGameHarness::TGameHarness(std::uint32_t clockStart) : clock_(clockStart) {
+    SetClock(&clock_);
+    // What the entry does first; the real drivers it installs are replaced right after.
+    registerGameFiles();
+    startEngineModules();
+    input_ = std::make_unique<TScriptedSystemDriver>();
+    graphics_ = std::make_unique<TRecordingGraphics>(false);
+    TRecordingAudioDriver::Install();
+    restoreStartGlobals();
+    failure_ = startUp();
+    // The pointer of an earlier harness must not leak into this one.
+    MovePointer(0, 0);
+}
+
+TGameHarness::~TGameHarness() {
+    graphics_.reset();  // ends the graphics, which stops polled input
+    input_.reset();
+    restoreStartGlobals();
+    SetClock(nullptr);
+}
+
+void TGameHarness::Click(int button, int times) {
+    for (int i = 0; i < times; ++i) {
+        input_->Queue(TScriptedSystemDriver::MouseDown(button, pointerX_, pointerY_));
+        input_->Queue(TScriptedSystemDriver::MouseUp(button, pointerX_, pointerY_));
+    }
+}
+
+void TGameHarness::MovePointer(int x, int y) {
+    pointerX_ = x;
+    pointerY_ = y;
+    input_->Queue(TScriptedSystemDriver::MouseMove(x, y));
+}
+
+void TGameHarness::PressKey(int key) {
+    input_->Queue(TScriptedSystemDriver::KeyDown(key));
+}
+
+void TGameHarness::ReleaseKey(int key) {
+    input_->Queue(TScriptedSystemDriver::KeyUp(key));
+}
+
+void TGameHarness::RequestClose() {
+    input_->Queue(TScriptedSystemDriver::AppTerminate());
+}
+
+bool TGameHarness::Frame() {
+    Draws().ClearCalls();
+    input_->NextFrame();
+    ++frames_;
+    return runFrame();
+}
+
+int TGameHarness::RunFrames(int frames) {
+    for (int i = 0; i < frames; ++i) {
+        if (!Frame()) return i + 1;
+    }
+    return frames;
+}
+
+int TGameHarness::RunUntil(const std::function<bool()>& done, int limit) {
+    for (int i = 1; i <= limit; ++i) {
+        const bool goOn = Frame();
+        if (done()) return i;
+        if (!goOn) return -1;
+    }
+    return -1;
+}
+
+void TGameHarness::StartNewGame() {
+    Click(1);
+    Frame();
+}
