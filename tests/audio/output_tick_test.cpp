@@ -61,6 +61,7 @@ TEST_F(OutputTickTest, FragmentsLandInTheRingModuloItsSize) {
     EXPECT_EQ(RingValue(31, 1), -700);
     EXPECT_EQ(RingValue(0, 0), 700);
     EXPECT_EQ(RingValue(1, 1023), -700);
+    output.Close();  // hands the voices back before they go
 }
 
 TEST_F(OutputTickTest, UnderrunsPauseThenRestartWithALongerLead) {
