@@ -6,7 +6,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <list>
+#include <string>
 
 #include "engine/system/runtime_error.h"
 
@@ -44,11 +46,28 @@ ContextRecord* FindRecord(int handle) {
     return nullptr;
 }
 
+// Without a display SDL falls back to drivers whose windows nobody can see; unless asked for
+// by name, that counts as having no display at all.
+bool InvisibleVideoDriver() {
+    const char* name = SDL_GetCurrentVideoDriver();
+    if (!name) return true;
+    const std::string driver = name;
+    if (driver != "offscreen" && driver != "dummy") return false;
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    return !requested || driver != requested;
+}
+
 bool StartVideo() {
     DriverState& s = State();
     if (s.video_ready && SDL_WasInit(SDL_INIT_VIDEO)) return true;
-    s.video_ready = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    return s.video_ready;
+    s.video_ready = false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (InvisibleVideoDriver()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    s.video_ready = true;
+    return true;
 }
 
 // The pixel format request: RGBA, at least one bit per colour, plus what the flags ask for.

@@ -1,0 +1,191 @@
+// The real OpenGL window: where it opens, its caption, cleared buffers, swap-interval and
+// render-state caches, and failing softly without a display.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "engine/graphics/gl_graphics_driver.h"
+#include "engine/graphics/gl_tela2d_driver.h"
+#include "engine/graphics/image.h"
+#include "tests/support/graphics/gl_window.h"
+
+#include <SDL.h>
+
+namespace {
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+using GLContext = GLWindowTest;
+
+TEST_F(GLContext, WindowIs800x600At32x32WithTheCaption) {
+    auto* window = static_cast<SDL_Window*>(GLGraphicsDriver()->CurrentWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(SDL_GetWindowTitle(window), kTitle);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE, 0u);
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+    EXPECT_EQ(GraphicsWidth(), 800);
+    EXPECT_EQ(GraphicsHeight(), 600);
+    EXPECT_EQ(GraphicsFlags() & GFX_BACKBUFFER, GFX_BACKBUFFER);
+    int doublebuffer = 0;
+    SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doublebuffer);
+    EXPECT_EQ(doublebuffer, 1);
+
+    // The X server's own view of the client area, when the tool is there.
+    if (Shell("command -v xwininfo").empty()) return;
+    const std::string info = Shell(std::string("xwininfo -name '") + kTitle + "'");
+    ASSERT_FALSE(info.empty());
+    EXPECT_NE(info.find("Absolute upper-left X:  32"), std::string::npos) << info;
+    EXPECT_NE(info.find("Absolute upper-left Y:  32"), std::string::npos) << info;
+    EXPECT_NE(info.find("Width: 800"), std::string::npos) << info;
+    EXPECT_NE(info.find("Height: 600"), std::string::npos) << info;
+    SDL_GetWindowPosition(window, &x, &y);
+    EXPECT_EQ(x, 32);
+    EXPECT_EQ(y, 32);
+}
+
+TEST_F(GLContext, BothBuffersStartClearedToBlack) {
+    for (int buffer = 0; buffer < 2; ++buffer) {
+        std::shared_ptr<TPixmap> all = GrabPixmap(0, 0, 800, 600);
+        ASSERT_TRUE(all);
+        int lit = 0;
+        for (int y = 0; y < 600; y += 7) {
+            for (int x = 0; x < 800; x += 7) lit += Rgb(all->ReadPixel(x, y)) != 0;
+        }
+        EXPECT_EQ(lit, 0) << "buffer " << buffer;
+        Flip(0);
+    }
+}
+
+TEST_F(GLContext, ClsUsesTheClearColour) {
+    SetClsColor(10, 300, -4);
+    Cls();
+    EXPECT_EQ(Rgb(Pixel(5, 5)), 0x0AFF00u);
+}
+
+TEST_F(GLContext, DriverCachesFilterRedundantState) {
+    TGLTela2DDriver* driver = GLTela2DDriver();
+    ASSERT_EQ(CurrentTela2DDriver(), driver);
+    EXPECT_EQ(driver->CachedBlend(), BLEND_MASK);
+    SetBlend(BLEND_ALPHA);
+    EXPECT_EQ(driver->CachedBlend(), BLEND_ALPHA);
+    glDisable(GL_BLEND);  // behind the cache's back: the same mode must not be re-applied
+    SetBlend(BLEND_ALPHA);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    driver->ResetGLContext(*CurrentTela2DGraphics());
+    SetBlend(BLEND_ALPHA);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "after a reset the same mode goes through again";
+
+    struct ColourCase {
+        int r, g, b;
+        float alpha;
+        unsigned char bytes[4];
+    };
+    const ColourCase colours[] = {
+        {300, -5, 128, 0.5f, {255, 0, 128, 127}},
+        {0, 255, 1, 1.5f, {0, 255, 1, 255}},
+        {7, 8, 9, -1.0f, {7, 8, 9, 0}},
+    };
+    for (const ColourCase& c : colours) {
+        SetColor(c.r, c.g, c.b);
+        SetAlpha(c.alpha);
+        const unsigned char* bytes = driver->ColorBytes();
+        EXPECT_EQ(std::vector<int>(bytes, bytes + 4), std::vector<int>(c.bytes, c.bytes + 4));
+    }
+
+    // Flip's sync value becomes a swap interval of 0 or 1, sent only when it changes.
+    Flip(1);
+    EXPECT_EQ(GLGraphicsDriver()->SwapIntervalCache(), 1);  // Xvfb may refuse the 1 itself
+    Flip(-1);
+    EXPECT_EQ(GLGraphicsDriver()->SwapIntervalCache(), 0);
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
+}
+
+TEST_F(GLContext, TexturesArePowerOfTwoAndMadeInTheSharedContext) {
+    struct Case {
+        int w, h;
+        float u1, v1;
+    };
+    const Case cases[] = {{30, 30, 0.9375f, 0.9375f},
+                          {1, 1, 1, 1},
+                          {800, 600, 0.78125f, 0.5859375f},
+                          {64, 3, 1, 0.75f}};
+    TGLTela2DDriver* driver = GLTela2DDriver();
+    DrawRect(0, 0, 1, 1);  // texturing off, nothing bound in the drawing context
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+        std::shared_ptr<TPixmap> pixmap = TPixmap::Create(c.w, c.h, PF_RGBA8888);
+        pixmap->ClearPixels(0xFF102030u);
+        auto frame = std::dynamic_pointer_cast<TGLImageFrame>(
+            driver->CreateFrameFromPixmap(pixmap, IMAGE_FILTERED | IMAGE_MIPMAPPED));
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->u1, c.u1);
+        EXPECT_EQ(frame->v1, c.v1);
+        EXPECT_EQ(frame->seq, GraphicsSeq());
+        EXPECT_EQ(driver->CachedTexture(), 0u) << "the drawing context's binding is untouched";
+        GLint bound = -1;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, 0);
+    }
+}
+
+TEST_F(GLContext, EdgeTexelsAreDuplicatedForFiltering) {
+    // 3x3 with distinct colours per pixel, in a 4x4 texture.
+    std::shared_ptr<TPixmap> pixmap = TPixmap::Create(3, 3, PF_RGBA8888);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x)
+            pixmap->WritePixel(x, y, 0xFF000000u | (x * 40 << 16) | (y * 50));
+    }
+    auto frame = std::dynamic_pointer_cast<TGLImageFrame>(
+        GLTela2DDriver()->CreateFrameFromPixmap(pixmap, IMAGE_FILTERED));
+    ASSERT_TRUE(frame);
+    std::uint32_t texels[16];
+    {
+        TGLSharedContextScope shared;
+        ASSERT_TRUE(shared.Active());
+        glBindTexture(GL_TEXTURE_2D, frame->name);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    for (int y = 0; y < 3; ++y) EXPECT_EQ(texels[y * 4 + 3], texels[y * 4 + 2]) << "row " << y;
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(texels[12 + x], texels[8 + x]) << "column " << x;
+    EXPECT_EQ(texels[15], texels[10]);
+}
+
+// Run in a child without DISPLAY: the window cannot open and OpenGraphics says so with null.
+TEST(GLNoDisplay, OpenGraphicsReturnsNullWithoutADisplay) {
+    if (std::getenv("DISPLAY")) {
+        const std::string self = Shell("readlink /proc/" + std::to_string(getpid()) + "/exe");
+        ASSERT_FALSE(self.empty());
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " +
+                                    self.substr(0, self.size() - 1) +
+                                    " --gtest_filter=GLNoDisplay.* 2>&1; echo exit=$?";
+        const std::string out = Shell(command);
+        EXPECT_NE(out.find("[  PASSED  ] 1 test"), std::string::npos) << out;
+        EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
+        return;
+    }
+    StartGraphicsModules();
+    EXPECT_FALSE(OpenGraphics(800, 600, 0, 60, 0));
+    EXPECT_FALSE(CurrentGraphics());
+    Flip(-1);
+    Cls();
+    DrawRect(0, 0, 10, 10);
+}
+
+}  // namespace
