@@ -1,0 +1,236 @@
+// Effect lifetimes, motion and the order in which they draw from the random generator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/system/random.h"
+#include "tests/game/entity_test_support.h"
+
+namespace {
+
+class Effects : public EntityWorld {};
+
+// Runs effect passes until `fx` has left fxList; returns how many updates it got.
+int updatesUntilGone(const std::shared_ptr<tFX>& fx, int limit = 1000) {
+    int updates = 0;
+    while (fxList->contains(fx) && updates < limit) {
+        EntityWorld::effectPass();
+        ++updates;
+    }
+    return updates;
+}
+
+TEST_F(Effects, EachKindLivesItsNumberOfUpdates) {
+    struct Case {
+        std::string kind;
+        std::function<std::shared_ptr<tFX>()> make;
+        int updates;
+    };
+    const Case cases[] = {
+        {"border explosion", [] { return tborderExplosion::ini(100, 100); }, 9},
+        {"ball trail puff", [] { return tballfx::ini(100, 100); }, 20},
+        {"chain label", [] { return tchainfx::ini(100, 100, 3); }, 51},
+        {"particle", [] { return tExplosion::ini(100, 100); }, 32},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        fxList = std::make_shared<tEntityList<tFX>>();
+        auto fx = c.make();
+        ASSERT_TRUE(fxList->contains(fx)) << "ini appends to fxList";
+        EXPECT_EQ(updatesUntilGone(fx), c.updates);
+        EXPECT_TRUE(fxList->empty());
+    }
+}
+
+TEST_F(Effects, BorderExplosionFadesAndGrowsBeforeItsFirstDrawing) {
+    auto fx = tborderExplosion::ini(10, 20);
+    fx->update();
+    EXPECT_FLOAT_EQ(fx->alpha, 0.9f);  // never drawn at alpha 1
+    EXPECT_FLOAT_EQ(fx->scale, 1.3f);
+    while (fxList->contains(fx)) fx->update();
+    EXPECT_LT(fx->alpha, 0.1f);
+    EXPECT_GT(fx->alpha, 0.09f);
+    EXPECT_NEAR(fx->scale, 3.7f, 1e-4);
+}
+
+TEST_F(Effects, BallPuffShrinksAndStillMovesInItsLastUpdate) {
+    auto fx = tballfx::ini(50, 60);
+    const float sx = fx->speedx;
+    const float sy = fx->speedy;
+    int updates = 0;
+    while (fxList->contains(fx)) {
+        fx->update();
+        ++updates;
+    }
+    ASSERT_EQ(updates, 20);
+    EXPECT_LT(fx->scale, 0.01f);
+    EXPECT_NEAR(fx->alpha, 0.5f - 20 * 0.01f, 1e-5);
+    // Moved in every one of its 20 updates, the removing one included.
+    float x = 50, y = 60;
+    for (int i = 0; i < 20; ++i) {
+        x += sx;
+        y += sy;
+    }
+    EXPECT_FLOAT_EQ(fx->x, x);
+    EXPECT_FLOAT_EQ(fx->y, y);
+}
+
+TEST_F(Effects, ChainLabelGrowsToDoubleSizeWithoutMoving) {
+    auto fx = tchainfx::ini(123, 45, 7);
+    EXPECT_EQ(fx->chain, 7);
+    while (fxList->contains(fx)) fx->update();
+    EXPECT_LT(fx->alpha, 0);
+    EXPECT_NEAR(fx->scale, 1 + 51 * 0.02f, 1e-4);
+    EXPECT_EQ(fx->x, 123);
+    EXPECT_EQ(fx->y, 45);
+}
+
+TEST_F(Effects, ParticleFliesBeforeItDraws) {
+    auto fx = tExplosion::ini(0, 0);
+    const float sx = fx->speedx;
+    const float sy = fx->speedy;
+    fx->update();
+    EXPECT_EQ(fx->x, sx);
+    EXPECT_EQ(fx->y, sy);
+    EXPECT_FLOAT_EQ(fx->alpha, 0.97f);
+}
+
+// The start values drawn from the generator, compared with the same draws made by hand from
+// the same seed in the documented order. A swapped pair of draws changes the values.
+TEST_F(Effects, RandomStartValuesAreDrawnInFieldOrder) {
+    const int seeds[] = {1, 4660, 123456789, 2147483646};
+    for (int seed : seeds) {
+        SCOPED_TRACE(seed);
+
+        SeedRandom(seed);
+        auto puff = tballfx::ini(0, 0);
+        auto particle = tExplosion::ini(0, 0);
+        auto blob = tbgFX::ini();
+
+        SeedRandom(seed);
+        const double puffX = RandomReal(4, 0) - 2;
+        const double puffY = RandomReal(4, 0) - 2;
+        const int partX = RandomInt(0, 20) - 10;
+        const int partY = RandomInt(0, 20) - 10;
+        const int bx = RandomInt(0, 800);
+        const int by = RandomInt(0, 600);
+        const int bscale = RandomInt(50, 100);
+        const double balpha = RandomReal(1, 0);
+        const double bsx = RandomReal(10, 0) - 5;
+        const double bsy = RandomReal(10, 0) - 5;
+        const int r = RandomInt(1, 255);
+        const int g = RandomInt(1, 255);
+        const int b = RandomInt(1, 255);
+
+        EXPECT_EQ(puff->speedx, static_cast<float>(puffX));
+        EXPECT_EQ(puff->speedy, static_cast<float>(puffY));
+        EXPECT_EQ(particle->speedx, partX);
+        EXPECT_EQ(particle->speedy, partY);
+        EXPECT_EQ(blob->x, bx);
+        EXPECT_EQ(blob->y, by);
+        EXPECT_EQ(blob->scale, bscale);
+        EXPECT_EQ(blob->alpha, static_cast<float>(balpha));
+        EXPECT_EQ(blob->state, 1);
+        EXPECT_EQ(blob->speedx, static_cast<float>(bsx));
+        EXPECT_EQ(blob->speedy, static_cast<float>(bsy));
+        EXPECT_EQ(blob->red, r);
+        EXPECT_EQ(blob->green, g);
+        EXPECT_EQ(blob->blue, b);
+        EXPECT_TRUE(bgfxList->contains(blob));
+        EXPECT_FALSE(fxList->contains(static_cast<const tFX*>(nullptr)));
+    }
+}
+
+TEST_F(Effects, RandomRangesHoldOverManyDraws) {
+    SeedRandom(777);
+    for (int i = 0; i < 2000; ++i) {
+        auto puff = tballfx::ini(0, 0);
+        ASSERT_GE(puff->speedx, -2);
+        ASSERT_LT(puff->speedx, 2);
+        auto particle = tExplosion::ini(0, 0);
+        ASSERT_EQ(particle->speedy, static_cast<int>(particle->speedy));
+        ASSERT_GE(particle->speedy, -10);
+        ASSERT_LE(particle->speedy, 10);
+        auto blob = tbgFX::ini();
+        ASSERT_GE(blob->x, 0);
+        ASSERT_LE(blob->x, 800);
+        ASSERT_GE(blob->scale, 50);
+        ASSERT_LE(blob->scale, 100);
+        ASSERT_GE(blob->alpha, 0);
+        ASSERT_LT(blob->alpha, 1);
+        ASSERT_GE(blob->red, 1);
+        ASSERT_LE(blob->blue, 255);
+    }
+}
+
+TEST_F(Effects, BackgroundBlobCyclesIn102UpdatesAndIsPlacedAnew) {
+    SeedRandom(99);
+    auto blob = tbgFX::ini();
+    blob->alpha = 0;
+    blob->state = 1;
+    blob->x = -500;  // far outside: only the re-placement brings it back
+    blob->y = -500;
+    blob->speedx = 0;
+    blob->speedy = 0;
+    const float scale = blob->scale;
+
+    int updates = 0;
+    int turnedAt = 0;
+    float highest = 0;
+    while (updates < 1000) {
+        const int before = blob->state;
+        blob->update();
+        ++updates;
+        highest = std::max(highest, blob->alpha);
+        if (before == 1 && blob->state == 2) turnedAt = updates;
+        if (before == 2 && blob->state == 1) break;
+        ASSERT_EQ(blob->x, -500) << "wanders only once placed anew";
+    }
+    EXPECT_EQ(updates, 102);
+    // It falls again in the very update that turned it, so it never ends an update above 1.
+    EXPECT_LE(highest, 1.0f);
+    EXPECT_GT(turnedAt, 45);
+    EXPECT_LT(turnedAt, 55);
+    EXPECT_LT(blob->alpha, 0) << "alpha keeps its value at the re-placement";
+    EXPECT_EQ(blob->scale, scale);
+
+    // The re-placement draws x, y and the two speeds, in that order, after this update's move.
+    SeedRandom(4242);
+    blob->state = 2;
+    blob->alpha = 0.01f;
+    blob->update();
+    SeedRandom(4242);
+    const int nx = RandomInt(0, 800);
+    const int ny = RandomInt(0, 600);
+    const auto sx = static_cast<float>(RandomReal(10, 0) - 5);
+    const auto sy = static_cast<float>(RandomReal(10, 0) - 5);
+    EXPECT_EQ(blob->state, 1);
+    EXPECT_EQ(blob->speedx, sx);
+    EXPECT_EQ(blob->speedy, sy);
+    EXPECT_EQ(blob->x, static_cast<float>(nx) + sx);
+    EXPECT_EQ(blob->y, static_cast<float>(ny) + sy);
+}
+
+TEST_F(Effects, BlobNearFullAlphaTurnsWithinTwoUpdates) {
+    struct Case {
+        float alpha;
+        int updatesToTurn;
+    };
+    const Case cases[] = {{0.99f, 1}, {0.97f, 2}, {0.95f, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.alpha);
+        auto blob = tbgFX::ini();
+        blob->alpha = c.alpha;
+        int updates = 0;
+        while (blob->state == 1 && updates < 100) {
+            blob->update();
+            ++updates;
+        }
+        EXPECT_EQ(updates, c.updatesToTurn);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// A clean set of game globals for entity tests that drive the entity code directly, without
+// the frame loop: fresh lists, the reset values of a new game, and the previous values put
+// back afterwards so tests do not leak state into each other.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "game/entities.h"
+#include "game/entity_list.h"
+#include "game/globals.h"
+
+class EntityWorld : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = {gameState,  life,      score,    bestChain, shotSpeed,
+                  spriteGrey, enemyList, shotList, fxList,    bgfxList};
+        gameState = GAME_STATE_PLAY;
+        life = 50;
+        score = 0;
+        bestChain = 0;
+        shotSpeed = 20;
+        spriteGrey = 0;
+        enemyList = std::make_shared<tEntityList<tEnemy>>();
+        shotList = std::make_shared<tEntityList<tPlayer>>();
+        fxList = std::make_shared<tEntityList<tFX>>();
+        bgfxList = std::make_shared<tEntityList<tbgFX>>();
+    }
+    void TearDown() override {
+        gameState = saved_.gameState;
+        life = saved_.life;
+        score = saved_.score;
+        bestChain = saved_.bestChain;
+        shotSpeed = saved_.shotSpeed;
+        spriteGrey = saved_.spriteGrey;
+        enemyList = saved_.enemyList;
+        shotList = saved_.shotList;
+        fxList = saved_.fxList;
+        bgfxList = saved_.bgfxList;
+    }
+
+  public:
+    // One effect pass, as the last step of the entity pass runs it.
+    static void effectPass() {
+        fxList->forEach([](const std::shared_ptr<tFX>& fx) { fx->update(); });
+    }
+
+    // Live effects of one kind, in list order.
+    template <class Kind>
+    static std::vector<std::shared_ptr<Kind>> effectsOf() {
+        std::vector<std::shared_ptr<Kind>> out;
+        for (const auto& fx : fxList->items()) {
+            if (auto kind = std::dynamic_pointer_cast<Kind>(fx)) out.push_back(kind);
+        }
+        return out;
+    }
+
+  private:
+    struct Saved {
+        int gameState;
+        int life;
+        std::int64_t score;
+        int bestChain;
+        int shotSpeed;
+        float spriteGrey;
+        std::shared_ptr<tEntityList<tEnemy>> enemyList;
+        std::shared_ptr<tEntityList<tPlayer>> shotList;
+        std::shared_ptr<tEntityList<tFX>> fxList;
+        std::shared_ptr<tEntityList<tbgFX>> bgfxList;
+    } saved_{};
+};
