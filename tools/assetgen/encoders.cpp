@@ -4,8 +4,10 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <vorbis/vorbisenc.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -159,6 +161,23 @@ void WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, i
     vorbis_comment_clear(&vc);
     vorbis_info_clear(&vi);
     if (std::ferror(f.get())) throw std::runtime_error("failed writing " + path);
+}
+
+float DecodedPeak(const std::string& path) {
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) != 0) throw std::runtime_error("cannot decode " + path);
+    float peak = 0;
+    int section = 0;
+    for (;;) {
+        float** pcm = nullptr;
+        long n = ov_read_float(&vf, &pcm, 4096, &section);
+        if (n <= 0) break;
+        for (int ch = 0; ch < vf.vi->channels; ++ch) {
+            for (long i = 0; i < n; ++i) peak = std::max(peak, std::fabs(pcm[ch][i]));
+        }
+    }
+    ov_clear(&vf);
+    return peak;
 }
 
 }  // namespace assetgen

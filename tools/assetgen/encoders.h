@@ -20,4 +20,7 @@ void WriteJpeg(const std::string& path, int width, int height, const std::vector
 void WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, int rate,
                     float quality, int serial);
 
+// Largest sample magnitude of an Ogg Vorbis file as it decodes; throws if it cannot be read.
+float DecodedPeak(const std::string& path);
+
 }  // namespace assetgen

@@ -36,8 +36,20 @@ const SoundFile kSounds[] = {
     {"playerexplode.ogg", 22512, PlayerExplodeSound, 0.5f},
 };
 
+// Encoding can push peaks a little above the signal's own; the file is measured after
+// encoding and, if it went over the ceiling, encoded again a little quieter.
+constexpr float kCeiling = 0.705f;  // -3 dBFS
+
 void WriteSound(const SoundFile& s, int serial, const std::filesystem::path& dir) {
-    WriteOggVorbis((dir / s.name).string(), s.make(s.frames), kRate, s.quality, serial);
+    std::string path = (dir / s.name).string();
+    std::vector<float> samples = s.make(s.frames);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        WriteOggVorbis(path, samples, kRate, s.quality, serial);
+        float peak = DecodedPeak(path);
+        if (peak <= kCeiling) return;
+        float gain = kCeiling / peak * 0.99f;
+        for (float& v : samples) v *= gain;
+    }
 }
 
 }  // namespace
