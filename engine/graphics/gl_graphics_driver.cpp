@@ -179,7 +179,8 @@ void TGLGraphics::Close() {
     DriverState& s = State();
     ContextRecord* r = FindRecord(_context);
     _context = 0;
-    if (!r) return;
+    // At exit SDL may already be gone, and with it every window and context.
+    if (!r || !SDL_WasInit(SDL_INIT_VIDEO)) return;
     if (SDL_GL_GetCurrentContext() == r->context) SDL_GL_MakeCurrent(s.hidden_window, nullptr);
     if (s.current == r->handle) s.current = 0;
     if (r->context) SDL_GL_DeleteContext(r->context);

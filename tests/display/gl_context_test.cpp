@@ -167,6 +167,24 @@ TEST_F(GLContext, EdgeTexelsAreDuplicatedForFiltering) {
     EXPECT_EQ(texels[15], texels[10]);
 }
 
+TEST_F(GLContext, ADroppedFrameDeletesItsTextureAndTheBindingIsForgotten) {
+    TGLTela2DDriver* driver = GLTela2DDriver();
+    std::shared_ptr<TPixmap> pixmap = TPixmap::Create(8, 8, PF_RGBA8888);
+    pixmap->ClearPixels(0xFFFFFFFFu);
+    std::shared_ptr<TImage> image = TImage::Load(pixmap, 0, 0, 0, 0);
+    DrawImage(image, 10, 10);
+    auto frame = std::dynamic_pointer_cast<TGLImageFrame>(image->frames[0]);
+    ASSERT_TRUE(frame);
+    const unsigned int name = frame->name;
+    EXPECT_EQ(driver->CachedTexture(), name);
+    frame.reset();
+    image.reset();
+    EXPECT_EQ(driver->CachedTexture(), 0u) << "a new texture reusing the name must be bound";
+    TGLSharedContextScope shared;
+    ASSERT_TRUE(shared.Active());
+    EXPECT_FALSE(glIsTexture(name));
+}
+
 // Run in a child without DISPLAY: the window cannot open and OpenGraphics says so with null.
 TEST(GLNoDisplay, OpenGraphicsReturnsNullWithoutADisplay) {
     if (std::getenv("DISPLAY")) {

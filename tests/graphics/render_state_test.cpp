@@ -235,4 +235,16 @@ TEST_F(RenderState, EachGraphicsKeepsItsOwnStateAcrossSwitches) {
     CloseGraphics(second);
 }
 
+TEST(RenderWithoutGraphics, DrawingBeforeGraphicsOpenMakesNoFrame) {
+    TScopedVirtualClock clock;
+    TRecordingGraphics gfx(false);
+    std::shared_ptr<TImage> image = MakeImage(4, 4, false);
+    DrawImage(image, 0, 0);
+    EXPECT_TRUE(gfx.driver().Calls().empty());
+    EXPECT_FALSE(image->frames[0]);
+    OpenGraphics(800, 600, 0, 60, 0);
+    DrawImage(image, 0, 0);
+    EXPECT_EQ(gfx.driver().CallsOf(TDrawKind::CreateFrame).size(), 1u);
+}
+
 }  // namespace
