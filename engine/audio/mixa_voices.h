@@ -45,6 +45,7 @@ class TMixaVoices {
     // Counts for tests and diagnostics.
     int FreeHandles() const;
     std::size_t VoicesMade() const { return voices_.size(); }
+    std::size_t SpareVoices() const { return spare_.size(); }
 
   private:
     TMixaVoice* NewVoice();
