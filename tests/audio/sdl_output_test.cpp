@@ -1,0 +1,96 @@
+// The real output path: the mixer driver on an SDL audio device with its own timer thread.
+// SDL's "disk" driver writes what the device plays to a file, so the test can read back the
+// exact stream; an unknown SDL driver stands for a machine without sound.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "engine/audio/audio.h"
+#include "engine/audio/mixa_driver.h"
+#include "engine/audio/mixa_output.h"
+#include "engine/system/stream.h"
+
+namespace {
+
+class SDLOutputTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartStreamModules();
+        StartAudioModules();
+        ShutdownAudio();
+        SetAudioOutputFactory(nullptr, true);
+    }
+    void TearDown() override {
+        ShutdownAudio();
+        unsetenv("SDL_AUDIODRIVER");
+        unsetenv("SDL_DISKAUDIOFILE");
+    }
+};
+
+TEST_F(SDLOutputTest, APlayedSoundComesOutOfTheDeviceAtItsLevel) {
+    const std::string path = testing::TempDir() + "zandor_disk_audio.raw";
+    std::remove(path.c_str());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    ASSERT_EQ(SetAudioDriver("Mixa"), 1);
+
+    constexpr int kFrames = 13230;  // 0.3 s
+    auto sample = TAudioSample::Create(kFrames, 44100, SF_STEREO16LE);
+    auto* values = reinterpret_cast<std::int16_t*>(sample->samples);
+    for (int i = 0; i < kFrames; ++i) values[2 * i] = 5000, values[2 * i + 1] = -5000;
+    auto sound = LoadSound(sample);
+    auto channel = PlaySound(sound);
+    ASSERT_TRUE(channel);
+    EXPECT_EQ(ChannelPlaying(channel), 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (ChannelPlaying(channel) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(ChannelPlaying(channel), 0) << "the sound ended";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the lead drains
+    ShutdownAudio();
+
+    std::ifstream file(path, std::ios::binary);
+    ASSERT_TRUE(file) << "SDL wrote no output file";
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    const std::size_t frames = bytes.size() / 4;
+    ASSERT_GT(frames, static_cast<std::size_t>(kFrames));
+    auto value = [&bytes](std::size_t index) {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data()) + 2 * index;
+        return static_cast<std::int16_t>(b[0] | (b[1] << 8));
+    };
+    std::size_t at_level = 0, other = 0;
+    for (std::size_t f = 0; f < frames; ++f) {
+        const int l = value(2 * f), r = value(2 * f + 1);
+        if (l == 5000 && r == -5000) {
+            ++at_level;
+        } else if (l != 0 || r != 0) {
+            ++other;
+        }
+    }
+    EXPECT_EQ(other, 0u) << "only silence and the sound";
+    // Every frame of the sound, unless a scheduling hiccup cleared a fragment or two.
+    EXPECT_LE(at_level, static_cast<std::size_t>(kFrames));
+    EXPECT_GE(at_level, static_cast<std::size_t>(kFrames - 2 * 512));
+    std::remove(path.c_str());
+}
+
+TEST_F(SDLOutputTest, WithoutAnAudioDeviceTheGameRunsSilent) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(SetAudioDriver("Mixa"), 0);
+    ShutdownAudio();
+    auto sample = TAudioSample::Create(100, 44100, SF_MONO16LE);
+    auto sound = LoadSound(sample);
+    ASSERT_TRUE(sound);
+    EXPECT_EQ(AudioDriver().Name(), "Null");
+    EXPECT_EQ(ChannelPlaying(PlaySound(sound)), 0);
+    EXPECT_EQ(CurrentMixaOutput(), nullptr);
+}
+
+}  // namespace
