@@ -8,6 +8,7 @@
 #include "engine/graphics/collision.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 
 #include "engine/graphics/image.h"
@@ -113,19 +114,6 @@ bool NextEdge(RPoly& p, int y, int& from, int step, float* dat, float* add) {
     return true;
 }
 
-inline bool Opaque(const TPixmap& mask, int col, int row) {
-    const std::uint8_t* px = mask.pixels + static_cast<std::ptrdiff_t>(row) * mask.pitch;
-    switch (mask.format) {
-        case PF_A8:
-            return px[col] >= 128;
-        case PF_RGBA8888:
-        case PF_BGRA8888:
-            return px[col * 4 + 3] >= 128;
-        default:
-            return true;
-    }
-}
-
 // -1 when, on the current scanline, a pixel inside the overlap of the first two active
 // polygons is marked twice by the active polygons' opaque texels; 0 otherwise.
 int SpanTest(RPoly* const* active, int count) {
@@ -163,14 +151,24 @@ int SpanTest(RPoly* const* active, int count) {
         float v = p.ldat[3] + (start - f + 0.5f) * dv;
         const float mw = static_cast<float>(mask.width), mh = static_cast<float>(mask.height);
         const int last_col = mask.width - 1, last_row = mask.height - 1;
+        // Where each texel's alpha byte lives; a format without one counts as opaque.
+        int stride = 4;
+        const std::uint8_t* alpha = mask.pixels + 3;
+        if (mask.format == PF_A8) {
+            stride = 1;
+            alpha = mask.pixels;
+        }
+        const bool solid = !FormatHasAlpha(mask.format);
+        const std::ptrdiff_t pitch = mask.pitch;
         for (int i = 0; i < width; ++i) {
             if (!(u >= 0)) u = 0;
             if (u > 1) u = 1;
             if (!(v >= 0)) v = 0;
             if (v > 1) v = 1;
-            const int col = std::min(Trunc(u * mw), last_col);
-            const int row = std::min(Trunc(v * mh), last_row);
-            if (Opaque(mask, col, row)) {
+            // u and v are in [0, 1] here, so the products convert without overflow.
+            const int col = std::min(static_cast<int>(u * mw), last_col);
+            const int row = std::min(static_cast<int>(v * mh), last_row);
+            if (solid || alpha[row * pitch + col * stride] >= 128) {
                 if (buf[i]) return -1;
                 buf[i] = 1;
             }
@@ -254,27 +252,57 @@ void BuildQuad(TQuad& q, int x, int y, float hx, float hy, float w, float h) {
                 cy(x0, y1));
 }
 
-// The probe quad for an image frame, or null when there is no such frame.
-TQuad* ImageQuad(const std::shared_ptr<TImage>& image, int x, int y, int frame,
-                 std::shared_ptr<void> id) {
-    if (!image) return nullptr;
-    std::shared_ptr<TPixmap> pixmap = image->Lock(frame, 1, 0);
-    if (!pixmap) return nullptr;
+// Tests `quad` against the layers of `collide_mask` and stores copies in those of
+// `write_mask`; the copies own `owner`, the pixmap that `quad.mask` points at.
+TCollisionIds CollideStored(const TQuad& quad, const std::shared_ptr<TPixmap>& owner,
+                            std::uint32_t collide_mask, std::uint32_t write_mask) {
+    CollisionState& s = State();
+    TCollisionIds hits;
+    // Set bits only, lowest layer first: most calls name one layer.
+    for (std::uint32_t bits = collide_mask; bits; bits &= bits - 1) {
+        const int i = std::countr_zero(bits);
+        for (TQuad* stored = s.layers[i]; stored; stored = stored->link) {
+            if (QuadsCollide(quad, *stored)) hits.push_back(stored->id);
+        }
+    }
+    for (std::uint32_t bits = write_mask; bits; bits &= bits - 1) {
+        const int i = std::countr_zero(bits);
+        TQuad* copy = TakeQuad();
+        copy->id = quad.id;
+        copy->mask = owner;
+        copy->frame = quad.frame;
+        copy->xyuv = quad.xyuv;
+        copy->minx = quad.minx;
+        copy->miny = quad.miny;
+        copy->maxx = quad.maxx;
+        copy->maxy = quad.maxy;
+        copy->link = s.layers[i];
+        s.layers[i] = copy;
+    }
+    return hits;
+}
+
+// Tests (and stores) the quad of an image frame; nothing when there is no such frame.
+TCollisionIds CollideImageFrame(const std::shared_ptr<TImage>& image, int x, int y, int frame,
+                                std::uint32_t collide_mask, std::uint32_t write_mask,
+                                std::shared_ptr<void> id) {
+    if (!image || !image->Lock(frame, 1, 0)) return {};
+    const std::shared_ptr<TPixmap>& pixmap = image->pixmaps[frame];
+    const bool has_alpha = FormatHasAlpha(pixmap->format);
     TQuad& q = State().probe;
     q.id = std::move(id);
     q.frame = frame;
-    q.mask = FormatHasAlpha(pixmap->format) ? std::move(pixmap) : nullptr;
+    // The probe only borrows the pixmap (the image holds it for the whole call), so a test
+    // that stores nothing touches no reference count.
+    q.mask =
+        has_alpha ? std::shared_ptr<TPixmap>(std::shared_ptr<TPixmap>(), pixmap.get()) : nullptr;
     BuildQuad(q, x, y, image->handle_x, image->handle_y, static_cast<float>(image->width),
               static_cast<float>(image->height));
-    return &q;
-}
-
-TCollisionIds CollideProbe(TQuad* q, std::uint32_t collide_mask, std::uint32_t write_mask) {
-    if (!q) return {};
-    TCollisionIds hits = CollideQuadList(*q, collide_mask, write_mask);
+    static const std::shared_ptr<TPixmap> no_mask;
+    TCollisionIds hits = CollideStored(q, has_alpha ? pixmap : no_mask, collide_mask, write_mask);
     // The probe is reused; it must not keep the caller's objects alive.
-    q->id.reset();
-    q->mask.reset();
+    q.id.reset();
+    q.mask.reset();
     return hits;
 }
 
@@ -291,8 +319,8 @@ void TQuad::SetCoords(float x0, float y0, float x1, float y1, float x2, float y2
 
 void ResetCollisions(std::uint32_t mask) {
     CollisionState& s = State();
-    for (int i = 0; i < kLayers; ++i) {
-        if (mask != 0 && !(mask >> i & 1u)) continue;
+    for (std::uint32_t bits = mask ? mask : ~0u; bits; bits &= bits - 1) {
+        const int i = std::countr_zero(bits);
         while (TQuad* q = s.layers[i]) {
             s.layers[i] = q->link;
             q->id.reset();
@@ -315,35 +343,13 @@ int QuadsCollide(const TQuad& p, const TQuad& q) {
 
 TCollisionIds CollideQuadList(const TQuad& quad, std::uint32_t collide_mask,
                               std::uint32_t write_mask) {
-    CollisionState& s = State();
-    TCollisionIds hits;
-    for (int i = 0; i < kLayers; ++i) {
-        if (!(collide_mask >> i & 1u)) continue;
-        for (TQuad* stored = s.layers[i]; stored; stored = stored->link) {
-            if (QuadsCollide(quad, *stored)) hits.push_back(stored->id);
-        }
-    }
-    for (int i = 0; i < kLayers; ++i) {
-        if (!(write_mask >> i & 1u)) continue;
-        TQuad* copy = TakeQuad();
-        copy->id = quad.id;
-        copy->mask = quad.mask;
-        copy->frame = quad.frame;
-        copy->xyuv = quad.xyuv;
-        copy->minx = quad.minx;
-        copy->miny = quad.miny;
-        copy->maxx = quad.maxx;
-        copy->maxy = quad.maxy;
-        copy->link = s.layers[i];
-        s.layers[i] = copy;
-    }
-    return hits;
+    return CollideStored(quad, quad.mask, collide_mask, write_mask);
 }
 
 TCollisionIds CollideImage(const std::shared_ptr<TImage>& image, int x, int y, int frame,
                            std::uint32_t collide_mask, std::uint32_t write_mask,
                            std::shared_ptr<void> id) {
-    return CollideProbe(ImageQuad(image, x, y, frame, std::move(id)), collide_mask, write_mask);
+    return CollideImageFrame(image, x, y, frame, collide_mask, write_mask, std::move(id));
 }
 
 TCollisionIds CollideRect(int x, int y, int w, int h, std::uint32_t collide_mask,
@@ -353,7 +359,9 @@ TCollisionIds CollideRect(int x, int y, int w, int h, std::uint32_t collide_mask
     q.mask.reset();
     q.frame = 0;
     BuildQuad(q, x, y, 0, 0, static_cast<float>(w), static_cast<float>(h));
-    return CollideProbe(&q, collide_mask, write_mask);
+    TCollisionIds hits = CollideQuadList(q, collide_mask, write_mask);
+    q.id.reset();
+    return hits;
 }
 
 int ImagesCollide(const std::shared_ptr<TImage>& image1, int x1, int y1, int frame1,

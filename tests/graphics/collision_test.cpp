@@ -78,13 +78,15 @@ TEST_F(CollisionTest, TransparentTexelsNeverHit) {
     EXPECT_EQ(ImagesCollide(clear, 0, 0, 0, Solid(30, 30), 0, 0, 0), 0);
 }
 
-TEST_F(CollisionTest, AlphaThresholdIsHalf) {
-    for (int alpha : {0, 1, 127, 128, 200, 255}) {
-        auto p = TPixmap::Create(8, 8, PF_RGBA8888);
-        p->ClearPixels(static_cast<std::uint32_t>(alpha) << 24 | 0xffffff);
-        auto image = TImage::Load(p, 0, 0, 0, 0);
-        EXPECT_EQ(ImagesCollide(image, 0, 0, 0, Solid(8, 8), 0, 0, 0), alpha >= 128 ? 1 : 0)
-            << "alpha " << alpha;
+TEST_F(CollisionTest, AlphaThresholdIsHalfInEveryAlphaFormat) {
+    for (int format : {PF_RGBA8888, PF_BGRA8888, PF_A8}) {
+        for (int alpha : {0, 1, 127, 128, 200, 255}) {
+            auto p = TPixmap::Create(8, 8, format);
+            p->ClearPixels(static_cast<std::uint32_t>(alpha) << 24 | 0xffffff);
+            auto image = TImage::Load(p, IMAGE_MASKED, 0, 0, 0);
+            EXPECT_EQ(ImagesCollide(image, 0, 0, 0, Solid(8, 8), 0, 0, 0), alpha >= 128 ? 1 : 0)
+                << "format " << format << " alpha " << alpha;
+        }
     }
 }
 
