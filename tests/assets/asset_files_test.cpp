@@ -136,20 +136,6 @@ TEST(AssetFiles, BackgroundDotHasOnlyItsCentreOpaque) {
     }
 }
 
-// Width of the solid run (alpha >= 128, the collision threshold) along a row or column.
-int SolidRun(const DecodedPng& png, bool horizontal, int line) {
-    int first = -1, last = -1;
-    int n = horizontal ? png.width : png.height;
-    for (int i = 0; i < n; ++i) {
-        int a = horizontal ? png.Alpha(i, line) : png.Alpha(line, i);
-        if (a >= 128) {
-            if (first < 0) first = i;
-            last = i;
-        }
-    }
-    return first < 0 ? 0 : last - first + 1;
-}
-
 // Bounding box of the solid pixels (alpha >= 128, the collision threshold).
 struct SolidBox {
     int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;

@@ -84,7 +84,7 @@ void Hat(Mix& m, double at, float vel, bool open, float pan, std::uint32_t seed)
     for (int i = 0; i < n; ++i) {
         float t = static_cast<float>(i) / kRate;
         float x = lp2.HighPass(lp1.HighPass(noise.Next(), 7000), 7000);
-        m.Add(start + i, x * std::exp(-t / decay) * vel * 0.32f, pan, 0.08f, 0);
+        m.Add(start + i, x * std::exp(-t / decay) * vel * 0.42f, pan, 0.08f, 0);
     }
 }
 
@@ -111,7 +111,7 @@ void Bass(Mix& m, double at, double dur, float note, float vel, float bright) {
         float amp = std::min(1.0f, t / 0.003f);
         if (i >= n) amp *= 1.0f - static_cast<float>(i - n) / release;
         float x = filter.Low(saw.Saw(freq)) * 0.8f + sub.Sine(freq * 0.5f) * 0.5f;
-        m.Add(start + i, std::tanh(1.3f * x) * amp * vel * 0.5f, 0, 0.0f, 0);
+        m.Add(start + i, std::tanh(1.3f * x) * amp * vel * 0.42f, 0, 0.0f, 0);
     }
 }
 
@@ -128,7 +128,7 @@ void Pad(Mix& m, double at, double dur, float note, float vel, float cutoff) {
             float amp = std::min(1.0f, static_cast<float>(i) / attack);
             if (i >= n) amp *= 1.0f - static_cast<float>(i - n) / release;
             float x = b.LowPass(a.LowPass(osc.Saw(freq), cutoff), cutoff);
-            m.Add(start + i, x * amp * vel * 0.085f, pans[v], 0.5f, 0);
+            m.Add(start + i, x * amp * vel * 0.1f, pans[v], 0.5f, 0);
         }
     }
 }
@@ -143,7 +143,7 @@ void Pluck(Mix& m, double at, float note, float vel, float cutoff, float pan) {
         if (i % 16 == 0) filter.Set(cutoff * (1 + 2.5f * std::exp(-t / 0.04f)), 1.6f);
         float env = std::exp(-t / 0.13f) * std::min(1.0f, t / 0.002f);
         float x = filter.Low(0.6f * a.Saw(freq) + 0.4f * b.Square(freq * 1.004f));
-        m.Add(start + i, x * env * vel * 0.16f, pan, 0.3f, 0.32f);
+        m.Add(start + i, x * env * vel * 0.2f, pan, 0.3f, 0.32f);
     }
 }
 
@@ -162,7 +162,7 @@ void Lead(Mix& m, double at, double dur, float note, float vel) {
         if (i >= n) amp *= 1.0f - static_cast<float>(i - n) / release;
         float x = 0.45f * a.Saw(freq * 1.0035f) + 0.45f * b.Saw(freq * 0.9965f) +
                   0.25f * c.Square(freq * 0.5f);
-        m.Add(start + i, filter.Low(x) * amp * vel * 0.17f, 0.1f, 0.32f, 0.24f);
+        m.Add(start + i, filter.Low(x) * amp * vel * 0.27f, 0.1f, 0.32f, 0.24f);
     }
 }
 
