@@ -2,7 +2,7 @@
 // scanline rasteriser that walks two polygons together and reports a pixel both cover with
 // opaque texels.
 //
-// Every float-to-int conversion truncates toward zero (saturating, so no input is undefined).
+// Every float-to-int conversion truncates toward zero (clamped, so no input is undefined).
 // ImagesCollide runs per enemy per frame: boxes are compared before any scan conversion, and
 // nothing is allocated once the pool and line buffer have grown.
 #include "engine/graphics/collision.h"
@@ -20,9 +20,15 @@ namespace {
 constexpr int kLayers = 32;
 constexpr std::uint32_t kLayer31 = 1u << 31;
 
+// Truncation toward zero, limited to a million pixels either way (NaN gives 0). Far beyond any
+// window, and it keeps every difference of two results, and the line buffer, within bounds
+// whatever scale a caller passes.
+constexpr int kCoordinateLimit = 1 << 20;
+
 inline int Trunc(float f) {
-    if (f >= -2147483648.0f && f < 2147483648.0f) return static_cast<int>(f);
-    return f > 0 ? INT_MAX : (f < 0 ? INT_MIN : 0);
+    if (f >= kCoordinateLimit) return kCoordinateLimit;
+    if (f <= -kCoordinateLimit) return -kCoordinateLimit;
+    return f == f ? static_cast<int>(f) : 0;
 }
 
 struct CollisionState {

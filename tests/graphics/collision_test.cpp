@@ -3,6 +3,7 @@
 // collision copies) is live.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "engine/graphics/collision.h"
@@ -231,6 +232,22 @@ TEST_F(CollisionTest, OriginMovesEveryQuad) {
     SetOrigin(0, 0);
     EXPECT_EQ(Names(CollideRect(302, 2, 2, 2, 1, 0)), "r");
     EXPECT_EQ(Names(CollideRect(2, 2, 2, 2, 1, 0)), "");
+}
+
+TEST_F(CollisionTest, AbsurdTransformsStayDefined) {
+    // Huge, infinite and NaN transforms must neither crash nor run away; huge ones still hit.
+    auto a = Solid(10, 10, 5, 5);
+    auto probe = Solid(2, 2);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(ImagesCollideTransformed(a, 0, 0, 0, 0, 1e30f, 1e30f, probe, 1000, 1000, 0, 0, 1, 1),
+              1);
+    EXPECT_EQ(ImagesCollideTransformed(a, 0, 0, 0, 0, 1e30f, 1e30f, a, 0, 0, 0, 0, -1e30f, 1e30f),
+              1);
+    for (float bad : {inf, -inf, nan}) {
+        ImagesCollideTransformed(a, 0, 0, 0, bad, bad, 1, probe, 0, 0, 0, 0, 1, 1);
+        ImagesCollideTransformed(a, 0, 0, 0, 0, 1, 1, probe, 0, 0, 0, bad, bad, bad);
+    }
 }
 
 TEST_F(CollisionTest, LayersReportIdsLowestLayerFirstNewestFirst) {
