@@ -83,7 +83,7 @@ DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& bytes) {
     return out;
 }
 
-DecodedOgg DecodeOgg(const std::string& path) {
+DecodedOgg DecodeOgg(const std::string& path, bool keep_samples) {
     DecodedOgg out;
     OggVorbis_File vf;
     if (ov_fopen(path.c_str(), &vf) != 0) return out;
@@ -108,6 +108,7 @@ DecodedOgg DecodeOgg(const std::string& path) {
                 if (out.decoded + i < first) out.first_10ms_peak = std::max(out.first_10ms_peak, v);
             }
         }
+        if (keep_samples) out.left.insert(out.left.end(), pcm[0], pcm[0] + n);
         out.decoded += n;
     }
     ov_clear(&vf);

@@ -32,12 +32,13 @@ struct DecodedOgg {
     std::int64_t decoded = 0;  // frames actually decoded
     float peak = 0;
     float first_10ms_peak = 0;
+    std::vector<float> left;  // the first channel, when asked for
 };
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 DecodedPng DecodePng(const std::vector<std::uint8_t>& bytes);
 DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& bytes);
-DecodedOgg DecodeOgg(const std::string& path);
+DecodedOgg DecodeOgg(const std::string& path, bool keep_samples = false);
 
 // Path of a file in the repository.
 std::string RepoPath(const std::string& relative);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -106,6 +107,45 @@ TEST(AssetFiles, EffectsStartAtOnce) {
         ASSERT_TRUE(ogg.ok);
         EXPECT_GT(ogg.first_10ms_peak, 0.1f);
     }
+}
+
+// Sign changes per second of the first channel over [from, to) seconds: a rough pitch.
+double CrossingRate(const std::vector<float>& samples, double from, double to) {
+    size_t a = static_cast<size_t>(from * 48000), b = static_cast<size_t>(to * 48000);
+    int crossings = 0;
+    for (size_t i = a + 1; i < b && i < samples.size(); ++i) {
+        crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+    }
+    return crossings / (to - from);
+}
+
+float PeakIn(const std::vector<float>& samples, double from, double to) {
+    float peak = 0;
+    for (size_t i = static_cast<size_t>(from * 48000); i < static_cast<size_t>(to * 48000); ++i) {
+        if (i < samples.size()) peak = std::max(peak, std::fabs(samples[i]));
+    }
+    return peak;
+}
+
+TEST(AssetFiles, EffectsHaveTheirShapes) {
+    DecodedOgg shoot = DecodeOgg(RepoPath("assets/sound/shoot.ogg"), true);
+    DecodedOgg explode = DecodeOgg(RepoPath("assets/sound/explode.ogg"), true);
+    DecodedOgg hit = DecodeOgg(RepoPath("assets/sound/playerhit.ogg"), true);
+    ASSERT_TRUE(shoot.ok && explode.ok && hit.ok);
+    // The shot's pitch falls steeply (from about 1400 Hz to about 300 Hz).
+    double early = CrossingRate(shoot.left, 0.005, 0.03);
+    double late = CrossingRate(shoot.left, 0.16, 0.26);
+    EXPECT_GT(early, 2000);
+    EXPECT_LT(late, 1200);
+    EXPECT_GT(early, 3 * late);
+    // Shot and clank die away; the burst's tail fades to silence by its end.
+    for (const DecodedOgg* sound : {&shoot, &explode, &hit}) {
+        double length = sound->left.size() / 48000.0;
+        EXPECT_LT(PeakIn(sound->left, length - 0.05, length), 0.02f);
+    }
+    // The burst is punchy: its first fifth of a second is far louder than its second half.
+    EXPECT_GT(PeakIn(explode.left, 0, 0.2), 10 * PeakIn(explode.left, 1.4, 2.752));
+    EXPECT_GT(PeakIn(explode.left, 1.0, 1.4), 0.0f);  // but the tail is there
 }
 
 // Pictures the game tints by a grey level must be white or light grey wherever they show,

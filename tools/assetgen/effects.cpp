@@ -31,7 +31,7 @@ std::vector<float> Finish(std::vector<float>& left, std::vector<float>& right, i
 
 std::vector<float> ShootSound(int frames) {
     std::vector<float> left(frames), right(frames);
-    Oscillator osc_l, osc_r;
+    Oscillator square_l, saw_l, square_r, saw_r;
     Noise noise(11);
     Svf tone_l, tone_r;
     for (int i = 0; i < frames; ++i) {
@@ -45,8 +45,8 @@ std::vector<float> ShootSound(int frames) {
             tone_l.Set(cut, 0.9f);
             tone_r.Set(cut, 0.9f);
         }
-        float l = 0.55f * osc_l.Square(freq) + 0.45f * osc_l.Saw(freq * 1.003f);
-        float r = 0.55f * osc_r.Square(freq * 0.997f) + 0.45f * osc_r.Saw(freq);
+        float l = 0.55f * square_l.Square(freq) + 0.45f * saw_l.Saw(freq * 1.003f);
+        float r = 0.55f * square_r.Square(freq * 0.997f) + 0.45f * saw_r.Saw(freq);
         float click = noise.Next() * std::exp(-t / 0.004f) * 0.8f;
         left[i] = tone_l.Low(l) * env + click;
         right[i] = tone_r.Low(r) * env + click;
@@ -129,7 +129,7 @@ std::vector<float> PlayerExplodeSound(int frames) {
     for (int i = 0; i < frames; ++i) {
         float t = static_cast<float>(i) / kRate;
         float freq = 220 * std::pow(40.0f / 220.0f, std::min(t / 0.4f, 1.0f));
-        float env = std::min(1.0f, t / 0.002f) * (0.6f + 0.4f * std::exp(-t / 0.08f));
+        float env = std::min(1.0f, t / 0.002f) * (0.3f + 0.7f * std::exp(-t / 0.1f));
         // Sample-and-hold at a falling rate gives the crunchy, torn texture.
         int hold = 2 + static_cast<int>(t * 40);
         if (i % hold == 0) {
@@ -137,8 +137,8 @@ std::vector<float> PlayerExplodeSound(int frames) {
             held_r = noise_r.Next();
         }
         float body = tone.Saw(freq) * 0.7f;
-        float l = std::tanh(3.5f * (lp_l.Low(held_l) * 1.6f + body)) * env;
-        float r = std::tanh(3.5f * (lp_r.Low(held_r) * 1.6f + body)) * env;
+        float l = std::tanh(2.5f * (lp_l.Low(held_l) * 1.6f + body)) * env;
+        float r = std::tanh(2.5f * (lp_r.Low(held_r) * 1.6f + body)) * env;
         left[i] = l;
         right[i] = r;
     }
