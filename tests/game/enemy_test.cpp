@@ -11,29 +11,12 @@
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
-#include "tests/support/game/harness.h"
+#include "tests/game/entity_test_support.h"
 
 namespace {
 
-class Enemies : public ::testing::Test {
+class Enemies : public EntityGame {
   protected:
-    // Start-up is the slow part, so one headless game serves the whole suite and each test
-    // begins a new game from the title, which resets every global and list.
-    static void SetUpTestSuite() { shared = std::make_unique<TGameHarness>(); }
-    static void TearDownTestSuite() { shared.reset(); }
-
-    void SetUp() override {
-        ASSERT_EQ(game.StartUpFailure(), "");
-        gameState = GAME_STATE_TITLE;
-        game.MovePointer(0, 0);
-        game.StartNewGame();
-        game.Audio().ClearCalls();
-        ASSERT_EQ(gameState, GAME_STATE_PLAY);
-        // The background blobs draw random numbers; these tests want the generator to
-        // themselves. The first wave arrives after 12 s, far beyond any test here.
-        bgfxList = std::make_shared<tEntityList<tbgFX>>();
-    }
-
     // An idle mover already faded in, standing still.
     static std::shared_ptr<tEnemyMove> mover(float x, float y, float rotation = 0) {
         auto e = tEnemyMove::ini(x, y, 0, 0, rotation);
@@ -46,21 +29,6 @@ class Enemies : public ::testing::Test {
         return e;
     }
 
-    int plays(const std::shared_ptr<TSound>& sound) {
-        int n = 0;
-        for (const auto& call : game.Audio().Calls()) {
-            if (call.kind == TAudioCall::PLAY && call.sound == sound.get()) ++n;
-        }
-        return n;
-    }
-
-    template <class Kind>
-    static int effects() {
-        int n = 0;
-        for (const auto& fx : fxList->items()) n += std::dynamic_pointer_cast<Kind>(fx) ? 1 : 0;
-        return n;
-    }
-
     std::vector<std::string> textsContaining(const std::string& part) {
         std::vector<std::string> out;
         for (const auto& t : game.Texts()) {
@@ -68,9 +36,6 @@ class Enemies : public ::testing::Test {
         }
         return out;
     }
-
-    static inline std::unique_ptr<TGameHarness> shared;
-    TGameHarness& game = *shared;
 };
 
 TEST_F(Enemies, ARowOfMoversInTheLineOfFireScoresTheSumOfSquares) {
