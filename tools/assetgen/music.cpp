@@ -110,7 +110,7 @@ void Bass(Mix& m, double at, double dur, float note, float vel, float bright) {
         if (i % 16 == 0) filter.Set(bright * (220 + 1600 * std::exp(-t / 0.07f)), 1.3f);
         float amp = std::min(1.0f, t / 0.003f);
         if (i >= n) amp *= 1.0f - static_cast<float>(i - n) / release;
-        float x = filter.Low(saw.Saw(freq)) * 0.8f + sub.Sine(freq * 0.5f) * 0.5f;
+        float x = filter.Low(saw.Saw(freq)) * 0.8f + sub.Sine(freq) * 0.45f;
         m.Add(start + i, std::tanh(1.3f * x) * amp * vel * 0.42f, 0, 0.0f, 0);
     }
 }
