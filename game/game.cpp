@@ -74,21 +74,19 @@ void drawLoadingFrame() {
     Flip(-1);
 }
 
-// Loads every asset in table order; the first one that fails is named in the
-// result.
-std::string loadAssets() {
+}  // namespace
+
+std::string loadGameAssets(const std::string& prefix) {
     for (const ImageAsset& asset : kImages) {
-        *asset.target = LoadImage(std::string("incbin::") + asset.name, -1);
-        if (!*asset.target) return std::string("cannot load ") + asset.name;
+        *asset.target = LoadImage(prefix + asset.name, -1);
+        if (!*asset.target) return "cannot load " + prefix + asset.name;
     }
     for (const SoundAsset& asset : kSounds) {
-        *asset.target = LoadSound(std::string("incbin::") + asset.name, 0);
-        if (!*asset.target) return std::string("cannot load ") + asset.name;
+        *asset.target = LoadSound(prefix + asset.name, 0);
+        if (!*asset.target) return "cannot load " + prefix + asset.name;
     }
     return {};
 }
-
-}  // namespace
 
 void registerGameFiles() {
     registerEmbeddedAssets();
@@ -108,7 +106,7 @@ std::string startUp() {
     drawLoadingFrame();
     SetAutoMidHandle(1);
     SeedRandom(static_cast<int>(MillisecondClock()));
-    std::string failure = loadAssets();
+    std::string failure = loadGameAssets("incbin::");
     if (!failure.empty()) return failure;
     musicChannel = AllocChannel();
     return {};

@@ -22,6 +22,10 @@ void startEngineModules();
 // line saying what failed (the window, or the asset that did not load).
 [[nodiscard]] std::string startUp();
 
+// Loads the 19 images and then the 5 sounds, in table order, from `prefix` followed by each
+// archive name. Stops at the first that does not load and names it in the result.
+[[nodiscard]] std::string loadGameAssets(const std::string& prefix);
+
 // One iteration of the frame loop; false once Escape is held or the window asked to close.
 bool runFrame();
 

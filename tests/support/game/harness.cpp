@@ -80,3 +80,42 @@ void TGameHarness::StartNewGame() {
     Click(1);
     Frame();
 }
+
+std::vector<TRecordedText> TGameHarness::Texts() {
+    std::vector<TRecordedText> texts;
+    bool inText = false;
+    float nextX = 0;
+    for (const TRecordedCall& c : Draws().Calls()) {
+        if (c.kind == TDrawKind::CreateFrame) continue;
+        if (c.kind != TDrawKind::DrawImage || c.glyph == 0) {
+            inText = false;
+            continue;
+        }
+        const float x = c.screen[0];
+        const float y = c.screen[1];
+        const float advance = c.screen[2] - c.screen[0];
+        // A glyph continues the text when it sits on the same line right after the last one
+        // (a skipped blank leaves at most one cell free).
+        const bool continues =
+            inText && y == texts.back().y && x >= nextX - 0.01f && x <= nextX + advance + 0.01f;
+        if (!continues) {
+            TRecordedText t;
+            t.x = x;
+            t.y = y;
+            t.red = c.red;
+            t.green = c.green;
+            t.blue = c.blue;
+            t.alpha = c.alpha;
+            t.scale_x = c.scale_x;
+            t.scale_y = c.scale_y;
+            t.rotation = c.rotation;
+            texts.push_back(t);
+        } else if (x > nextX + 0.01f) {
+            texts.back().text += ' ';
+        }
+        texts.back().text += c.glyph;
+        nextX = x + advance;
+        inText = true;
+    }
+    return texts;
+}

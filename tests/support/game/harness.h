@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/system/clock.h"
 #include "tests/support/game/recording_audio.h"
@@ -55,6 +56,9 @@ class TGameHarness {
     TRecordingAudioDriver& Audio() { return TRecordingAudioDriver::Instance(); }
     // The 2D driver; its calls are those of the last frame only (start-up's until the first).
     TRecordingDriver& Draws() { return graphics_->driver(); }
+    // Texts drawn in the last frame, one per DrawText call: unlike the driver's own joining,
+    // two calls drawn back to back are told apart by where their glyphs sit.
+    std::vector<TRecordedText> Texts();
     TFakeContextDriver& Context() { return graphics_->context(); }
     TScriptedSystemDriver& Input() { return *input_; }
 

@@ -1,0 +1,238 @@
+// Start-up and the frame loop, run through the headless harness: the loading frame, the
+// assets, the globals before the first game, leaving the loop, and the failure exits.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/audio/audio.h"
+#include "engine/graphics/graphics.h"
+#include "engine/graphics/image.h"
+#include "engine/graphics/render.h"
+#include "engine/system/event.h"
+#include "engine/system/hook.h"
+#include "engine/system/runtime_error.h"
+#include "engine/system/system_driver.h"
+#include "game/embedded_assets.h"
+#include "game/game.h"
+#include "game/globals.h"
+#include "tests/support/game/harness.h"
+
+namespace {
+
+TEST(FlowStartup, LoadingFrameShowsTheLineOnWhiteAtFiveTimesSize) {
+    TGameHarness game;
+    ASSERT_EQ(game.StartUpFailure(), "");
+    EXPECT_EQ(AppTitle(), "Qel Arcade /// ZANDOR by QEL 2008");
+    EXPECT_EQ(game.Context().graphics_created, 1);
+
+    // Until the first frame the recorded calls are those of start-up.
+    const auto& calls = game.Draws().Calls();
+    size_t cls = 0, text = 0, flip = 0;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].kind == TDrawKind::Cls) cls = i;
+        if (calls[i].kind == TDrawKind::DrawImage && calls[i].glyph != 0 && text == 0) text = i;
+        if (calls[i].kind == TDrawKind::Flip) flip = i;
+    }
+    ASSERT_GT(text, cls);
+    ASSERT_GT(flip, text);
+    const auto clsColours = game.Draws().CallsOf(TDrawKind::SetClsColor);
+    ASSERT_FALSE(clsColours.empty());
+    EXPECT_EQ(clsColours.back().args, (std::vector<float>{255, 255, 255}));
+
+    const auto texts = game.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "OMG IT LOADS!!!");
+    EXPECT_EQ(texts[0].x, 100);
+    EXPECT_EQ(texts[0].y, 250);
+    EXPECT_EQ(texts[0].scale_x, 5);
+    EXPECT_EQ(texts[0].scale_y, 5);
+    EXPECT_EQ(texts[0].red, 200);
+    EXPECT_EQ(texts[0].green, 200);
+    EXPECT_EQ(texts[0].blue, 200);
+    EXPECT_EQ(calls[text].blend, BLEND_ALPHA);
+}
+
+TEST(FlowStartup, AssetsAreLoadedMidHandledAndTheMusicChannelExists) {
+    TGameHarness game;
+    ASSERT_EQ(game.StartUpFailure(), "");
+    struct Case {
+        const std::shared_ptr<TImage>& image;
+        int width, height;
+    };
+    const std::vector<Case> images = {
+        {playerImg, 20, 20},
+        {enemy1Img, 30, 30},
+        {enemy2Img, 30, 30},
+        {enemyControlImg, 50, 50},
+        {enemyControlTraceImg, 50, 50},
+        {enemyMoveImg, 50, 50},
+        {enemyBombImg, 50, 50},
+        {pointerImg, 400, 80},
+        {layerImg, 800, 600},
+        {playerShipImg, 60, 60},
+        {borderExplosionImg, 50, 50},
+        {backgroundImg, 800, 600},
+        {backgroundMaskImg, 800, 600},
+        {displayImg, 800, 35},
+        {titleImg, 800, 600},
+        {bgfxImg, 3, 3},
+        {endImg, 800, 600},
+        {baseImg, 180, 180},
+        {gameOverImg, 800, 600},
+    };
+    for (size_t i = 0; i < images.size(); ++i) {
+        ASSERT_TRUE(images[i].image) << i;
+        EXPECT_EQ(ImageWidth(images[i].image), images[i].width) << i;
+        EXPECT_EQ(ImageHeight(images[i].image), images[i].height) << i;
+        EXPECT_EQ(ImageXHandle(images[i].image), images[i].width / 2.0f) << i;
+        EXPECT_EQ(ImageYHandle(images[i].image), images[i].height / 2.0f) << i;
+    }
+    for (const auto* sound :
+         {&explodeSnd, &musicSnd, &shootSnd, &playerHitSnd, &playerExplodeSnd}) {
+        EXPECT_TRUE(*sound);
+    }
+    EXPECT_TRUE(musicChannel);
+    EXPECT_EQ(game.Audio().ChannelsMade(), 1);
+    EXPECT_TRUE(game.Audio().Calls().empty());
+}
+
+TEST(FlowStartup, GlobalsBeforeTheFirstGame) {
+    TGameHarness game;
+    ASSERT_EQ(game.StartUpFailure(), "");
+    EXPECT_EQ(gameState, GAME_STATE_TITLE);
+    EXPECT_FALSE(enemyList);
+    EXPECT_FALSE(shotList);
+    EXPECT_FALSE(fxList);
+    EXPECT_FALSE(bgfxList);
+    game.Frame();
+    EXPECT_EQ(bgBrightness, 0);
+    EXPECT_EQ(spriteGrey, 255);
+    EXPECT_EQ(life, 0);
+    // The first frame clears with the loading frame's white and shows the title.
+    const auto clsColours = game.Draws().CallsOf(TDrawKind::SetClsColor);
+    EXPECT_TRUE(clsColours.empty());
+    const auto& calls = game.Draws().Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().kind, TDrawKind::Cls);
+    std::vector<const TRecordedCall*> images;
+    for (const auto& c : calls) {
+        if (c.kind == TDrawKind::DrawImage) images.push_back(&c);
+    }
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_TRUE(images[0]->Draws(backgroundImg));
+    EXPECT_TRUE(images[1]->Draws(titleImg));
+    for (const auto* c : images) {
+        EXPECT_EQ(c->screen[0], 0);  // centred at (400, 300) at scale 1
+        EXPECT_EQ(c->screen[1], 0);
+        EXPECT_EQ(c->scale_x, 1);
+        EXPECT_EQ(c->rotation, 0);
+        EXPECT_EQ(c->alpha, 1);
+        EXPECT_EQ(c->red, 255);
+    }
+    EXPECT_EQ(calls.back().kind, TDrawKind::Flip);
+}
+
+TEST(FlowStartup, FramesArePacedAtSixtyPerSecond) {
+    TGameHarness game;
+    const std::uint32_t start = game.Clock().Milliseconds();
+    game.RunFrames(60);
+    EXPECT_EQ(ClockDiff(game.Clock().Milliseconds(), start), 1000);
+}
+
+TEST(FlowStartup, EscapeOrACloseRequestEndsTheLoopAfterTheFrameIsPresented) {
+    enum Quit { ESCAPE, CLOSE };
+    struct Case {
+        Quit quit;
+        int screen;
+    };
+    const std::vector<Case> cases = {
+        {ESCAPE, GAME_STATE_TITLE}, {CLOSE, GAME_STATE_TITLE},      {ESCAPE, GAME_STATE_PLAY},
+        {CLOSE, GAME_STATE_PLAY},   {ESCAPE, GAME_STATE_GAME_OVER}, {CLOSE, GAME_STATE_END},
+    };
+    for (const Case& c : cases) {
+        TGameHarness game;
+        if (c.screen != GAME_STATE_TITLE) game.StartNewGame();
+        gameState = c.screen;
+        EXPECT_TRUE(game.Frame());
+        if (c.quit == ESCAPE) {
+            game.PressKey(KEY_ESCAPE);
+        } else {
+            game.RequestClose();
+        }
+        EXPECT_FALSE(game.Frame()) << c.screen;
+        EXPECT_EQ(game.Draws().Calls().back().kind, TDrawKind::Flip);
+    }
+}
+
+TEST(FlowStartup, EscapeHeldAcrossFramesKeepsEndingTheLoop) {
+    TGameHarness game;
+    game.PressKey(KEY_ESCAPE);
+    EXPECT_FALSE(game.Frame());
+    EXPECT_FALSE(game.Frame());
+    game.ReleaseKey(KEY_ESCAPE);
+    EXPECT_TRUE(game.Frame());
+}
+
+TEST(FlowStartup, ACloseRequestIsReadOnce) {
+    TGameHarness game;
+    game.RequestClose();
+    EXPECT_FALSE(game.Frame());
+    EXPECT_TRUE(game.Frame());
+}
+
+TEST(FlowStartup, AnAssetThatDoesNotLoadIsNamed) {
+    TGameHarness game;
+    EXPECT_EQ(loadGameAssets("incbin::nowhere/"),
+              "cannot load incbin::nowhere/assets/graphics/player.png");
+    EXPECT_FALSE(playerImg);
+}
+
+// The entry over the harness's drivers: the engine modules are already started, so the
+// entry's own start calls leave the fakes in place.
+TEST(FlowStartup, EntryReportsAWindowThatCannotOpenInOneLine) {
+    TGameHarness game;
+    game.Context().fail_create = true;
+    std::ostringstream err;
+    EXPECT_NE(runZandor(err), 0);
+    EXPECT_EQ(err.str(), "zandor: cannot open the 800x600 game window\n");
+}
+
+// Ends a runaway loop: a flip hook that raises after a number of frames.
+TObjectPtr StopAfterManyFrames(int, const TObjectPtr& data, void* context) {
+    int& frames = *static_cast<int*>(context);
+    if (++frames > 600) RuntimeError("loop did not end");
+    return data;
+}
+
+TEST(FlowStartup, EntryRunsTheLoopUntilEscape) {
+    TGameHarness game;
+    int frames = 0;
+    InsertHook(FlipHookId(), StopAfterManyFrames, &frames);
+    game.Input().CountFramesOn(FlipHookId());
+    game.Input().AtFrame(game.Input().Frame() + 10, TScriptedSystemDriver::KeyDown(KEY_ESCAPE));
+    std::ostringstream err;
+    const int status = runZandor(err);
+    DeleteHook(FlipHookId(), StopAfterManyFrames, &frames);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_LT(frames, 20);
+}
+
+class TThrowingSystemDriver : public TSystemDriver {
+  public:
+    void Poll() override { RuntimeError("Too many hook ids"); }
+};
+
+TEST(FlowStartup, EntryReportsARuntimeErrorInOneLine) {
+    TGameHarness game;
+    TThrowingSystemDriver failing;
+    TSystemDriver* previous = SetSystemDriver(&failing);
+    std::ostringstream err;
+    EXPECT_NE(runZandor(err), 0);
+    SetSystemDriver(previous);
+    EXPECT_EQ(err.str(), "zandor: Too many hook ids\n");
+}
+
+}  // namespace
