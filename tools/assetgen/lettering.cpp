@@ -26,17 +26,20 @@ FT_Library Library() {
 }
 
 FT_Face Open(Face face) {
-    static std::map<Face, FT_Face> faces;
-    auto it = faces.find(face);
+    static std::map<std::string, FT_Face> faces;
+    std::string path = FontPath(face);
+    auto it = faces.find(path);
     if (it != faces.end()) return it->second;
     FT_Face f = nullptr;
-    std::string path = FontPath(face);
     if (FT_New_Face(Library(), path.c_str(), 0, &f) != 0) {
         throw std::runtime_error("cannot open font " + path);
     }
-    faces[face] = f;
+    faces[path] = f;
     return f;
 }
+
+// Horizontal shear of the oblique face (tan of about 11 degrees).
+constexpr double kSlant = 0.2;
 
 void SetSize(FT_Face f, float size) {
     FT_Set_Char_Size(f, 0, static_cast<FT_F26Dot6>(std::lround(size * 64)), 72, 72);
@@ -49,9 +52,7 @@ std::string FontPath(Face face) {
         case Face::kBold:
             return std::string(kFontDir) + "DejaVuSans-Bold.ttf";
         case Face::kBoldOblique:
-            return std::string(kFontDir) + "DejaVuSans-BoldOblique.ttf";
-        case Face::kCondensedBold:
-            return std::string(kFontDir) + "DejaVuSansCondensed-Bold.ttf";
+            return std::string(kFontDir) + "DejaVuSans-Bold.ttf";
         case Face::kRegular:
             return std::string(kFontDir) + "DejaVuSans.ttf";
     }
@@ -103,7 +104,8 @@ void DrawTextMask(Mask& mask, Face face, float size, const std::string& text, fl
         float ox = std::floor(pen), oy = std::floor(baseline);
         FT_Vector delta{static_cast<FT_Pos>(std::lround((pen - ox) * 64)),
                         static_cast<FT_Pos>(std::lround(-(baseline - oy) * 64))};
-        FT_Set_Transform(f, nullptr, &delta);
+        FT_Matrix slant{0x10000, static_cast<FT_Fixed>(kSlant * 0x10000), 0, 0x10000};
+        FT_Set_Transform(f, face == Face::kBoldOblique ? &slant : nullptr, &delta);
         FT_Load_Glyph(f, glyph, FT_LOAD_NO_HINTING | FT_LOAD_RENDER);
         FT_GlyphSlot g = f->glyph;
         const FT_Bitmap& bm = g->bitmap;

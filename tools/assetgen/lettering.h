@@ -7,7 +7,8 @@
 
 namespace assetgen {
 
-enum class Face { kBold, kBoldOblique, kCondensedBold, kRegular };
+// Only the faces of the core DejaVu package are used; the oblique is the bold face slanted.
+enum class Face { kBold, kBoldOblique, kRegular };
 
 // Pixel width of the text's advance at the given pixel size (ASCII text).
 float TextWidth(Face face, float size, const std::string& text);
