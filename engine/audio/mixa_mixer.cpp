@@ -217,10 +217,14 @@ void TMixaMixer::MixFragment(std::uint8_t* out, std::uint32_t now) {
             voice->status.store(VOICE_IDLE, std::memory_order_relaxed);
             result = TMixResult::kIdle;
         }
+        // Unlinked before the hand-back: once pushed, the voice belongs to the main thread.
         // A full reuse ring keeps the idle voice listed; it is offered again next fragment.
-        if (result == TMixResult::kIdle && reuse_.Push(voice)) {
-            *link = voice->next;
-            continue;
+        if (result == TMixResult::kIdle) {
+            TMixaVoice* next = voice->next;
+            if (reuse_.Push(voice)) {
+                *link = next;
+                continue;
+            }
         }
         link = &voice->next;
     }
