@@ -8,6 +8,7 @@
 
 #include "engine/system/random.h"
 #include "tests/game/entity_test_support.h"
+#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 
@@ -231,6 +232,83 @@ TEST_F(Effects, BlobNearFullAlphaTurnsWithinTwoUpdates) {
         }
         EXPECT_EQ(updates, c.updatesToTurn);
     }
+}
+
+}  // namespace
+
+namespace {
+
+class EffectDrawing : public EntityGame {};
+
+TEST_F(EffectDrawing, EachKindIsDrawnItsNumberOfFramesInTheSpriteGrey) {
+    // How one frame's drawing of each kind shows in the recording.
+    struct Case {
+        std::string kind;
+        std::function<void()> make;
+        std::function<std::vector<TRecordedCall>(TGameHarness&)> drawsOf;
+        int frames;
+        float firstAlpha, firstScale;
+    };
+    const Case cases[] = {
+        {"border explosion", [] { tborderExplosion::ini(200, 150); },
+         [](TGameHarness& g) { return g.Draws().DrawsOf(borderExplosionImg); }, 9, 0.9f, 1.3f},
+        {"ball trail puff", [] { tballfx::ini(200, 150); },
+         [](TGameHarness& g) { return g.Draws().DrawsOf(playerImg); }, 20, 0.5f, 1.0f},
+        {"particle", [] { tExplosion::ini(200, 150); },
+         [](TGameHarness& g) { return g.Draws().CallsOf(TDrawKind::DrawOval); }, 32, 1.0f, 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        fxList = std::make_shared<tEntityList<tFX>>();
+        // A mid-grey field, so the sprite grey is 100 and differs from every default colour.
+        bgBrightness = bgTargetBrightness = 155;
+        c.make();
+        int frames = 0;
+        for (int i = 0; i < 60; ++i) {
+            game.Frame();
+            const auto draws = c.drawsOf(game);
+            if (draws.empty()) continue;
+            ASSERT_EQ(draws.size(), 1u);
+            if (frames == 0) {
+                EXPECT_FLOAT_EQ(draws[0].alpha, c.firstAlpha);
+                EXPECT_FLOAT_EQ(draws[0].scale_x, c.firstScale);
+            }
+            EXPECT_EQ(draws[0].red, 100);
+            EXPECT_EQ(draws[0].green, 100);
+            EXPECT_EQ(draws[0].blue, 100);
+            EXPECT_EQ(draws[0].rotation, 0);
+            ++frames;
+        }
+        EXPECT_EQ(frames, c.frames);
+    }
+}
+
+TEST_F(EffectDrawing, ChainLabelReadsItsValueFor51Frames) {
+    tchainfx::ini(300, 200, 12);
+    int frames = 0;
+    float lastScale = 0;
+    for (int i = 0; i < 80; ++i) {
+        game.Frame();
+        for (const auto& t : game.Texts()) {
+            if (t.text.find("CHAIN") == std::string::npos) continue;
+            EXPECT_EQ(t.text, "12 CHAIN");
+            EXPECT_GT(t.scale_x, lastScale) << "grows every frame";
+            lastScale = t.scale_x;
+            ++frames;
+        }
+    }
+    EXPECT_EQ(frames, 51);
+    EXPECT_NEAR(lastScale, 2.0f, 1e-4);
+}
+
+TEST_F(EffectDrawing, ParticleDiscIsTenPixelsAcrossAroundItsPosition) {
+    auto fx = tExplosion::ini(200, 150);
+    game.Frame();
+    const auto ovals = game.Draws().CallsOf(TDrawKind::DrawOval);
+    ASSERT_EQ(ovals.size(), 1u);
+    ASSERT_GE(ovals[0].screen.size(), 4u);
+    EXPECT_FLOAT_EQ(ovals[0].screen[0], fx->x - 5);
+    EXPECT_FLOAT_EQ(ovals[0].screen[1], fx->y - 5);
 }
 
 }  // namespace

@@ -242,6 +242,8 @@ TEST_F(Enemies, ShipContactsTakeLifeToZeroAndEndTheGame) {
         }
     }
     EXPECT_EQ(gameState, GAME_STATE_GAME_OVER);
+    game.Frame();
+    EXPECT_EQ(game.Draws().DrawsOf(gameOverImg).size(), 1u) << "the game-over screen shows";
 
     // With no life left, enemies pass over the ship and struck ones never burst.
     game.Audio().ClearCalls();
@@ -388,6 +390,21 @@ TEST_F(Enemies, ARemovedEnemyStillDrawsAndBurstsInThatFrame) {
     ASSERT_EQ(shotList->size(), 1u);
     game.Frame();
     EXPECT_TRUE(shotList->empty()) << "a ball born outside the box lives one update";
+}
+
+TEST_F(Enemies, AnEnemyThatRamsTheShipInItsBurstFrameStillBursts) {
+    auto e = mover(400, 300, 0);
+    e->active = 1;
+    e->timer = 1;
+    e->enemycombo = 3;
+    game.Frame();
+    EXPECT_EQ(life, 40);
+    EXPECT_FALSE(enemyList->contains(e)) << "removed twice, harmlessly";
+    EXPECT_EQ(score, 9);
+    EXPECT_EQ(bestChain, 3);
+    EXPECT_EQ(plays(explodeSnd), 2);
+    ASSERT_EQ(shotList->size(), 1u);
+    EXPECT_EQ(shotList->first()->combo, 4);
 }
 
 TEST_F(Enemies, AControllerRightUnderThePointerFiresABallThatVanishes) {
