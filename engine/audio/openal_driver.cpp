@@ -58,7 +58,8 @@ std::shared_ptr<const TOpenALApi> LoadOpenALLibrary() {
                           Bind(library, "alGetSourcei", api->alGetSourcei) &&
                           Bind(library, "alSourcePlay", api->alSourcePlay) &&
                           Bind(library, "alSourcePause", api->alSourcePause) &&
-                          Bind(library, "alSourceStop", api->alSourceStop);
+                          Bind(library, "alSourceStop", api->alSourceStop) &&
+                          Bind(library, "alSourceRewind", api->alSourceRewind);
     if (!complete) {
         dlclose(library);
         return nullptr;
@@ -196,6 +197,8 @@ std::shared_ptr<TChannel> TOpenALSound::Start(const std::shared_ptr<TChannel>& c
     api_->alSourcei(source->_id, AL_BUFFER, static_cast<ALint>(_buffer));
     api_->alSourcei(source->_id, AL_LOOPING, _loop ? 1 : 0);
     source->_sound = shared_from_this();
+    // Back to the initial state, so a cued sound waits for a resume to start it.
+    api_->alSourceRewind(source->_id);
     if (play) api_->alSourcePlay(source->_id);
     return result;
 }

@@ -58,6 +58,7 @@ struct TOpenALApi {
     void (*alSourcePlay)(ALuint source) = nullptr;
     void (*alSourcePause)(ALuint source) = nullptr;
     void (*alSourceStop)(ALuint source) = nullptr;
+    void (*alSourceRewind)(ALuint source) = nullptr;
 };
 
 // Loads libopenal.so.1 and fills the table; null when the library or an entry is missing.
