@@ -2,7 +2,9 @@
 // matrix applied on the CPU to every vertex, and textures made in the shared context.
 #include "engine/graphics/gl_tela2d_driver.h"
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -345,8 +347,9 @@ void TGLTela2DDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, 
     DisableTexture();
     const int previous_blend = blend_;
     SetBlend(BLEND_SOLID);
-    // Rows go downwards from the raster position, so the pixmap keeps its top-down order.
-    glRasterPos2i(x, y);
+    // Rows go downwards from the raster position, so the pixmap keeps its top-down order. A
+    // window position stays valid when the corner is off screen, unlike glRasterPos.
+    glWindowPos2i(x, GraphicsHeight() - y);
     glPixelZoom(1.0f, -1.0f);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, rgba->pitch / 4);

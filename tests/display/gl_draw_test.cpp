@@ -167,6 +167,14 @@ TEST_F(GLDraw, PixmapRoundTripsThroughTheBackBuffer) {
         }
     }
     EXPECT_EQ(GetBlend(), BLEND_MASK) << "the blend mode is restored";
+
+    // Partly off the top-left corner: the visible part still lands in place.
+    DrawPixmap(pixmap, -2, -1);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) {
+            EXPECT_EQ(Rgb(Pixel(x, y)), Rgb(pixmap->ReadPixel(x + 2, y + 1))) << x << "," << y;
+        }
+    }
 }
 
 }  // namespace
