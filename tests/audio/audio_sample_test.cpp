@@ -72,18 +72,6 @@ TEST(AudioSampleTest, LayoutsAndCreation) {
     EXPECT_EQ(data[3], 4);
 }
 
-TEST(AudioSampleTest, CopyIsDeep) {
-    auto original = Stereo16({{1, 2}, {3, 4}});
-    auto copy = original->Copy();
-    ASSERT_TRUE(copy);
-    EXPECT_NE(copy->samples, original->samples);
-    EXPECT_EQ(copy->format, original->format);
-    EXPECT_EQ(copy->hertz, 22050);
-    EXPECT_EQ(std::memcmp(copy->samples, original->samples, 8), 0);
-    original->samples[0] = 99;
-    EXPECT_EQ(FrameOf(*copy, 0).first, 1);
-}
-
 TEST(AudioSampleTest, ConversionRules) {
     const auto source = Stereo16({{-32768, 32767}, {1000, -3001}, {0, 0}, {-1, -2}});
     struct Case {

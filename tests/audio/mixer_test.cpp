@@ -185,13 +185,6 @@ TEST_F(MixerTest, ASampleAt48000HzKeepsItsPitch) {
     EXPECT_NEAR(voices.Voice(handle)->Position(), 4800, 2);
 }
 
-TEST_F(MixerTest, PositionAdvancesByTheRateRatio) {
-    const int handle = voices.AllocHandle();
-    Play(Constant16(100000, 1000, 1000, 2, 48000), VOICE_ONCE, kStartsNow, handle);
-    MixFragments(mixer, 4, kNow);
-    EXPECT_NEAR(voices.Voice(handle)->Position(), 4 * kFrames * 48000.0 / 44100.0, 1.0);
-}
-
 TEST_F(MixerTest, QueueTimesKeepTheirSpacingAcrossFragments) {
     // Queued at 100 and 103, first mixed at 105: they start 15 and 18 ms into the output,
     // so 661 and 793 frames in, past the first fragment.

@@ -269,15 +269,4 @@ TEST_F(OpenALDriverTest, CueWaitsForResume) {
     EXPECT_EQ(PlaySound(sound, std::make_shared<TChannel>()), nullptr) << "foreign channel";
 }
 
-TEST_F(OpenALDriverTest, ChannelsOutliveTheDriverHarmlessly) {
-    ASSERT_EQ(SetAudioDriver("OpenAL Test"), 1);
-    auto sound = Sound();
-    auto channel = PlaySound(sound);
-    ShutdownAudio();
-    EXPECT_TRUE(fake.sources.empty());
-    SetChannelVolume(channel, 0.5f);
-    StopChannel(channel);
-    EXPECT_EQ(ChannelPlaying(channel), 0);
-}
-
 }  // namespace

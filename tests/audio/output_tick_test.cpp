@@ -140,14 +140,6 @@ TEST_F(OutputTickTest, ARefusedSubmissionPrintsOneLineAndCarriesOn) {
     EXPECT_TRUE(output.Running());
 }
 
-TEST_F(OutputTickTest, NoDeviceMeansNoOutput) {
-    state->open_fails = true;
-    EXPECT_FALSE(output.Open(false));
-    EXPECT_FALSE(output.Running());
-    output.Tick();
-    EXPECT_EQ(state->submits.load(), 0);
-}
-
 TEST_F(OutputTickTest, CloseStopsTheDeviceAndHandsVoicesBack) {
     ASSERT_TRUE(output.Open(false));
     {

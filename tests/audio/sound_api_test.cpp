@@ -259,29 +259,11 @@ TEST_F(SoundApiTest, DroppedChannelsPlayOnToTheirEnd) {
     EXPECT_EQ(NextFragmentLeft(), 0) << "both ended";
 }
 
-TEST_F(SoundApiTest, LoopingSoundsRepeatAndReportTheirPosition) {
+TEST_F(SoundApiTest, BigEndianSamplesPlayAtTheirLevel) {
     ASSERT_EQ(SetAudioDriver("Mixa"), 1);
-    auto sound = LoadSound(ConstantSample(700, 1000), SOUND_LOOP);
-    auto channel = std::dynamic_pointer_cast<TMixaChannel>(PlaySound(sound));
-    ASSERT_TRUE(channel);
-    Settle();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(NextFragmentLeft(), 1000) << i;
-    EXPECT_EQ(channel->Position(), 5 * 512);
-    EXPECT_EQ(ChannelPlaying(channel), 1);
-}
-
-TEST_F(SoundApiTest, BigEndianAndEightBitSamplesPlayAtTheirLevel) {
-    ASSERT_EQ(SetAudioDriver("Mixa"), 1);
-    auto source = ConstantSample(5000, -1234);
-    auto be = LoadSound(source->Convert(SF_STEREO16BE));
-    auto channel = PlaySound(be);
+    PlaySound(LoadSound(ConstantSample(5000, -1234)->Convert(SF_STEREO16BE)));
     Settle();
     EXPECT_EQ(NextFragmentLeft(), -1234);
-    StopChannel(channel);
-    std::vector<std::uint8_t> bytes(5000, 192);
-    PlaySound(LoadSound(TAudioSample::CreateStatic(bytes.data(), 5000, 44100, SF_MONO8)));
-    Settle();
-    EXPECT_EQ(NextFragmentLeft(), 192 * 256 - 32768);
 }
 
 TEST_F(SoundApiTest, ChannelsOfAnEndedDeviceDoNothing) {
