@@ -12,6 +12,13 @@
 struct TMixaSession {
     std::unique_ptr<TMixaOutput> output;
     std::unique_ptr<TMixaVoices> voices;
+
+    // The timer thread stops and hands every voice back before the voices go.
+    ~TMixaSession() {
+        if (output) output->Close();
+        voices.reset();
+        output.reset();
+    }
 };
 
 namespace {
@@ -69,13 +76,7 @@ int TMixaAudioDriver::Startup() {
 }
 
 void TMixaAudioDriver::Shutdown() {
-    auto& session = Session();
-    if (!session) return;
-    session->output->Close();
-    // Voices go before the mixer they were handed to.
-    session->voices.reset();
-    session->output.reset();
-    session.reset();
+    Session().reset();
 }
 
 std::shared_ptr<TSound> TMixaAudioDriver::CreateSound(const std::shared_ptr<TAudioSample>& sample,
@@ -194,6 +195,8 @@ int TMixaChannel::Position() {
 }
 
 void RegisterMixaDrivers() {
+    // Made now, before the exit handler is registered, so the handler runs while it exists.
+    Session();
     // The DirectSound pair does not exist on this platform.
     TMixaAudioDriver::Create("Mixa Multimedia", 0);
     TMixaAudioDriver::Create("Mixa", -1);
