@@ -148,21 +148,6 @@ TEST_F(Enemies, AFreshEnemyCanBeActivatedFromItsEighteenthPass) {
     EXPECT_LT(e->alpha, 0.95f);
 }
 
-TEST_F(Enemies, FadeInReachesFullOpacityOnTheTwentiethPass) {
-    auto e = tEnemyMove::ini(600, 200, 0, 0, 0);
-    std::vector<float> drawn;
-    for (int i = 0; i < 22; ++i) {
-        game.Frame();
-        const auto draws = game.Draws().DrawsOf(enemyMoveImg);
-        ASSERT_EQ(draws.size(), 1u);
-        drawn.push_back(draws[0].alpha);
-    }
-    EXPECT_FLOAT_EQ(drawn[0], 0.05f);
-    EXPECT_LT(drawn[18], 1.0f);
-    EXPECT_GE(drawn[19], 1.0f);
-    EXPECT_EQ(drawn[21], drawn[19]) << "no further increase once opaque";
-}
-
 TEST_F(Enemies, OneBallActivatesOnlyTheFirstOfTwoOverlappingEnemies) {
     auto first = mover(600, 200);
     auto second = mover(600, 200);
@@ -172,16 +157,6 @@ TEST_F(Enemies, OneBallActivatesOnlyTheFirstOfTwoOverlappingEnemies) {
     EXPECT_EQ(first->enemycombo, 2);
     EXPECT_EQ(second->active, 0);
     EXPECT_TRUE(shotList->empty());
-}
-
-TEST_F(Enemies, AnEnemyUnderTwoBallsTakesTheFirstBallsChain) {
-    auto e = mover(600, 200);
-    tPlayer::ini(600, 200, 0, 0, 2);
-    auto later = tPlayer::ini(600, 200, 0, 0, 5);
-    game.Frame();
-    EXPECT_EQ(e->enemycombo, 2);
-    ASSERT_EQ(shotList->size(), 1u);
-    EXPECT_EQ(shotList->first(), later);
 }
 
 TEST_F(Enemies, ABurstBallReachesLaterEnemiesThisFrameAndEarlierOnesTheNext) {
@@ -308,16 +283,6 @@ TEST_F(Enemies, ControllersFaceThePointerAndMoversKeepTheirFacing) {
     }
 }
 
-TEST_F(Enemies, AControllerAimsFromWhereItsFirstMovementStepLeftIt) {
-    // The second step comes after the facing is set, so the pointer straight below the
-    // half-moved position gives exactly +90.
-    auto e = tEnemyControl::ini(600, 200, 10, 0);
-    game.MovePointer(610, 400);
-    game.Frame();
-    EXPECT_EQ(e->rotation, 90);
-    EXPECT_EQ(e->x, 620);
-}
-
 TEST_F(Enemies, OnlyThePointerInTheBurstFrameSteersAControllersBall) {
     auto e = controller(600, 200);
     e->active = 1;
@@ -338,21 +303,6 @@ TEST_F(Enemies, OnlyThePointerInTheBurstFrameSteersAControllersBall) {
     EXPECT_EQ(score, 9);
     EXPECT_EQ(bestChain, 3);
     EXPECT_EQ(textsContaining("CHAIN"), std::vector<std::string>{"3 CHAIN"});
-}
-
-TEST_F(Enemies, ABurstFromTheTurretsOwnBallScoresNothingAndShowsNoLabel) {
-    auto e = mover(600, 200, 90);
-    e->active = 1;
-    e->timer = 1;
-    game.Frame();
-    EXPECT_EQ(score, 0);
-    EXPECT_EQ(bestChain, 0);
-    EXPECT_TRUE(textsContaining("CHAIN").empty());
-    EXPECT_EQ(effects<tchainfx>(), 0);
-    EXPECT_EQ(effects<tExplosion>(), 11);
-    ASSERT_EQ(shotList->size(), 1u);
-    EXPECT_EQ(shotList->first()->combo, 1);
-    EXPECT_NEAR(shotList->first()->speedy, 20, 1e-4);
 }
 
 TEST_F(Enemies, LeavingTheFieldDependsOnActivation) {
@@ -392,21 +342,6 @@ TEST_F(Enemies, ARemovedEnemyStillDrawsAndBurstsInThatFrame) {
     EXPECT_TRUE(shotList->empty()) << "a ball born outside the box lives one update";
 }
 
-TEST_F(Enemies, AnEnemyThatRamsTheShipInItsBurstFrameStillBursts) {
-    auto e = mover(400, 300, 0);
-    e->active = 1;
-    e->timer = 1;
-    e->enemycombo = 3;
-    game.Frame();
-    EXPECT_EQ(life, 40);
-    EXPECT_FALSE(enemyList->contains(e)) << "removed twice, harmlessly";
-    EXPECT_EQ(score, 9);
-    EXPECT_EQ(bestChain, 3);
-    EXPECT_EQ(plays(explodeSnd), 2);
-    ASSERT_EQ(shotList->size(), 1u);
-    EXPECT_EQ(shotList->first()->combo, 4);
-}
-
 TEST_F(Enemies, AControllerRightUnderThePointerFiresABallThatVanishes) {
     auto e = controller(600, 200);
     e->active = 1;
@@ -420,16 +355,6 @@ TEST_F(Enemies, AControllerRightUnderThePointerFiresABallThatVanishes) {
     EXPECT_TRUE(shotList->empty());
     const auto balls = game.Draws().DrawsOf(playerImg);
     ASSERT_FALSE(balls.empty()) << "drawn once at its birth place before it goes";
-}
-
-TEST_F(Enemies, OnTheEndScreenAShipContactCanStillEndTheGame) {
-    gameState = GAME_STATE_END;
-    life = 10;
-    tEnemyMove::ini(400, 300, 0, 0, 0);
-    game.Frame();
-    EXPECT_EQ(life, 0);
-    game.Frame();
-    EXPECT_EQ(gameState, GAME_STATE_GAME_OVER);
 }
 
 }  // namespace

@@ -44,22 +44,6 @@ class EntityWorld : public ::testing::Test {
         bgfxList = saved_.bgfxList;
     }
 
-  public:
-    // One effect pass, as the last step of the entity pass runs it.
-    static void effectPass() {
-        fxList->forEach([](const std::shared_ptr<tFX>& fx) { fx->update(); });
-    }
-
-    // Live effects of one kind, in list order.
-    template <class Kind>
-    static std::vector<std::shared_ptr<Kind>> effectsOf() {
-        std::vector<std::shared_ptr<Kind>> out;
-        for (const auto& fx : fxList->items()) {
-            if (auto kind = std::dynamic_pointer_cast<Kind>(fx)) out.push_back(kind);
-        }
-        return out;
-    }
-
   private:
     struct Saved {
         int gameState;
