@@ -23,7 +23,7 @@ using Bytes = std::vector<unsigned char>;
 
 // ---- fixture encoders -------------------------------------------------------------------
 
-struct PngSpec {
+struct PngFixture {
     int width = 4, height = 3;
     int color_type = PNG_COLOR_TYPE_RGB;
     int bit_depth = 8;
@@ -59,7 +59,7 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-Bytes EncodePng(const PngSpec& s) {
+Bytes EncodePng(const PngFixture& s) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -194,7 +194,7 @@ TEST(PngLoaderTest, EveryColourTypeAndDepthDecodesToItsFormat) {
     auto loader = NewPngLoader();
     for (const auto& c : cases) {
         for (bool interlace : {false, true}) {
-            PngSpec s;
+            PngFixture s;
             s.width = 13;  // odd width: packed rows and row padding both matter
             s.height = 9;
             s.color_type = c.color_type;
@@ -229,7 +229,7 @@ TEST(PngLoaderTest, PalettesAndTransparencyKeysExpand) {
     const std::vector<png_color> palette = {{10, 20, 30}, {200, 100, 50}, {0, 255, 7}};
     auto loader = NewPngLoader();
     for (int depth : {1, 2, 4, 8}) {
-        PngSpec s;
+        PngFixture s;
         s.color_type = PNG_COLOR_TYPE_PALETTE;
         s.bit_depth = depth;
         s.palette = std::vector<png_color>(palette.begin(), palette.begin() + (depth == 1 ? 2 : 3));
@@ -260,7 +260,7 @@ TEST(PngLoaderTest, SizeLimitIsInclusive) {
     } cases[] = {{8192, 1, true}, {1, 8192, true}, {8193, 1, false}, {1, 8193, false}};
     auto loader = NewPngLoader();
     for (const auto& c : cases) {
-        PngSpec s;
+        PngFixture s;
         s.width = c.width;
         s.height = c.height;
         s.color_type = PNG_COLOR_TYPE_GRAY;
@@ -270,7 +270,7 @@ TEST(PngLoaderTest, SizeLimitIsInclusive) {
 }
 
 TEST(PngLoaderTest, BadDataIsRefusedWithoutCrashing) {
-    PngSpec s;
+    PngFixture s;
     s.width = 40;
     s.height = 30;
     s.color_type = PNG_COLOR_TYPE_RGBA;
@@ -345,7 +345,7 @@ TEST(JpegLoaderTest, BadDataIsRefusedWithoutCrashing) {
     Bytes no_soi = good;
     no_soi[1] = 0x00;
     EXPECT_FALSE(Decode(loader, no_soi));
-    PngSpec s;
+    PngFixture s;
     EXPECT_FALSE(Decode(loader, EncodePng(s)));
     EXPECT_FALSE(Decode(loader, Bytes{}));
 }
@@ -420,7 +420,7 @@ TEST(PixmapLoaderChainTest, StartRegistersPngBeforeJpegOnce) {
     for (auto l = FirstPixmapLoader(); l; l = l->_succ) ++count;
     EXPECT_EQ(count, 2);
     // Both formats come through the chain.
-    PngSpec s;
+    PngFixture s;
     auto png = DecodeChain(EncodePng(s));
     ASSERT_TRUE(png);
     EXPECT_EQ(png->format, PF_RGB888);
@@ -473,7 +473,7 @@ TEST(PixmapLoaderChainTest, UrlsAreOpenedAndAlwaysClosed) {
     StartStreamModules();
     StartImageLoaders();
     TProbeFactory factory;
-    PngSpec s;
+    PngFixture s;
     factory.good = EncodePng(s);
     struct Case {
         const char* url;
