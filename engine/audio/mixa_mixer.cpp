@@ -254,6 +254,11 @@ TMixaMixer::TMixResult TMixaMixer::MixVoice(TMixaVoice& voice, int frames) {
     voice.start_delay = 0;
 
     const TMixaSampleRecord& rec = *voice.sample;
+    if (rec.length == 0) {
+        // Nothing to read, not even the first frame the interpolation would start from.
+        voice.status.store(VOICE_FINISHED, std::memory_order_relaxed);
+        return TMixResult::kFinished;
+    }
     const bool loop = (status & VOICE_LOOPED) != 0;
     const std::int32_t rate = voice.rate.load(std::memory_order_relaxed);
     const std::int32_t rate_target = voice.rate_target.load(std::memory_order_relaxed);
