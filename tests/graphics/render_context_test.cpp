@@ -82,6 +82,40 @@ TEST(GraphicsContext, ExplicitSyncAndUnpacedGraphicsPresentAtOnce) {
     }
 }
 
+TEST(GraphicsContext, FullScreenTrustsAVerticalSyncThatKeepsTime) {
+    struct Case {
+        int vsync_ms;
+        int hertz;
+        bool paced;
+    };
+    const Case cases[] = {
+        {16, 60, false},  // one refresh per flip: the hardware paces
+        {17, 60, false},  // within a millisecond
+        {5, 60, true},    // flips that do not wait: software pacing stays
+        {30, 60, true},   // every other refresh: too slow to trust
+        {5, 0, false},    // no rate asked: no pacing at all, and no probing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "vsync " << c.vsync_ms << " hertz " << c.hertz);
+        TScopedVirtualClock clock(777);
+        TRecordingGraphics gfx(false);
+        gfx.context().vsync_ms = c.vsync_ms;
+        ASSERT_TRUE(OpenGraphics(640, 480, 32, c.hertz, 0));
+        const std::uint32_t probed = ClockDiff(MillisecondClock(), 777);
+        if (c.hertz == 0) {
+            EXPECT_EQ(probed, 0u);
+        } else if (c.paced) {
+            EXPECT_GE(probed, 1000u) << "probing gives up after a second";
+        } else {
+            EXPECT_LE(probed, 3u * 17u) << "three good flips in a row suffice";
+        }
+        gfx.context().flip_syncs.clear();
+        Flip(-1);
+        // Paced frames present without vertical sync; unpaced full screen waits for it.
+        EXPECT_EQ(gfx.context().flip_syncs, std::vector<int>{c.paced ? 0 : 1});
+    }
+}
+
 TEST(GraphicsContext, OpeningClearsAndPresentsBothBuffersWithTheDefaultState) {
     TScopedVirtualClock clock;
     TRecordingGraphics gfx;

@@ -145,6 +145,7 @@ void TFakeContextDriver::SetGraphics(const std::shared_ptr<TGraphics>& g) {
 
 void TFakeContextDriver::Flip(int sync) {
     if (!current) return;
+    if (sync != 0) SleepMilliseconds(vsync_ms);
     flip_syncs.push_back(sync);
     flip_times.push_back(MillisecondClock());
 }

@@ -93,6 +93,9 @@ class TFakeContextDriver : public TGraphicsDriver {
 
     // When set, CreateGraphics fails like a machine without a display.
     bool fail_create = false;
+    // Milliseconds a Flip with a non-zero sync sleeps, like waiting for the vertical blank.
+    // Full-screen OpenGraphics probes this for a second: keep it non-zero there.
+    int vsync_ms = 0;
     // The sync value and clock reading of every Flip that reached this driver.
     std::vector<int> flip_syncs;
     std::vector<std::uint32_t> flip_times;
