@@ -194,13 +194,6 @@ void spawnControlsAimedAtCentre(const float (&points)[5][2], float f) {
     }
 }
 
-float cosd(double degrees) {
-    return static_cast<float>(CosDeg(degrees));
-}
-float sind(double degrees) {
-    return static_cast<float>(SinDeg(degrees));
-}
-
 }  // namespace
 
 int waveEventCount() {
@@ -278,16 +271,16 @@ void spawnCorner(int c) {
     const float speedY = (300 - cy) / (d * 2);
 
     for (int i = 0; i <= 80; i += 40) {
-        tEnemyMove::ini(cx + cosd(h) * i, cy + sind(h) * i, speedX, speedY, h);
+        tEnemyMove::ini(cx + CosDeg(h) * i, cy + SinDeg(h) * i, speedX, speedY, h);
     }
-    tEnemyMove::ini(cx + cosd(h) * 120, cy + sind(h) * 120, speedX, speedY, h + 90);
-    cx += cosd(h) * 120;
-    cy += sind(h) * 120;
+    tEnemyMove::ini(cx + CosDeg(h) * 120, cy + SinDeg(h) * 120, speedX, speedY, h + 90);
+    cx += CosDeg(h) * 120;
+    cy += SinDeg(h) * 120;
     h += 90;
     for (int i = 40; i <= 80; i += 40) {
-        tEnemyMove::ini(cx + cosd(h) * i, cy + sind(h) * i, speedX, speedY, h);
+        tEnemyMove::ini(cx + CosDeg(h) * i, cy + SinDeg(h) * i, speedX, speedY, h);
     }
-    tEnemyControl::ini(cx + cosd(h) * 120, cy + sind(h) * 120, speedX, speedY);
+    tEnemyControl::ini(cx + CosDeg(h) * 120, cy + SinDeg(h) * 120, speedX, speedY);
 }
 
 void spawnSpiral() {
@@ -301,8 +294,8 @@ void spawnSpiral() {
     float h = 180;
     int run = 0;
     for (int point = 1; point <= 16; ++point) {
-        const float x = refX + cosd(h) * 40 * run;
-        const float y = refY + sind(h) * 40 * run;
+        const float x = refX + CosDeg(h) * 40 * run;
+        const float y = refY + SinDeg(h) * 40 * run;
         if (point == 16) {
             tEnemyControl::ini(x, y, speedX, speedY);
             break;
@@ -323,12 +316,13 @@ void spawnSpiral() {
 void spawnRing(float R) {
     for (int a = 20; a < 360; a += 20) {
         if (a == 180) continue;
-        tEnemyMove::ini(400 + cosd(a) * R, 300 + sind(a) * R, cosd(a + 180) * 0.2f,
-                        sind(a + 180) * 0.2f, static_cast<float>(a + 90));
+        tEnemyMove::ini(400 + CosDeg(a) * R, 300 + SinDeg(a) * R, CosDeg(a + 180) * 0.2f,
+                        SinDeg(a + 180) * 0.2f, static_cast<float>(a + 90));
     }
-    tEnemyControl::ini(400 + cosd(360) * R, 300 + sind(360) * R, cosd(540) * 0.2f,
-                       sind(540) * 0.2f);
-    tEnemyControl::ini(400 + cosd(180) * R, 300 + sind(180) * R, cosd(0) * 0.2f, sind(0) * 0.2f);
+    tEnemyControl::ini(400 + CosDeg(360) * R, 300 + SinDeg(360) * R, CosDeg(540) * 0.2f,
+                       SinDeg(540) * 0.2f);
+    tEnemyControl::ini(400 + CosDeg(180) * R, 300 + SinDeg(180) * R, CosDeg(0) * 0.2f,
+                       SinDeg(0) * 0.2f);
 }
 
 void spawnControlsSlow() {
