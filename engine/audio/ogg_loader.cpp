@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <memory>
 
 #include "engine/audio/audio.h"
 #include "engine/audio/audio_modules.h"
@@ -13,6 +15,8 @@ namespace {
 // A header announcing more frames than this is refused instead of trusted with an
 // allocation (2^28 frames is over 100 minutes at 44100 Hz).
 constexpr ogg_int64_t kMaxFrames = ogg_int64_t{1} << 28;
+// The decode buffer starts at this size and doubles as data arrives.
+constexpr std::int64_t kFirstBlock = std::int64_t{1} << 22;
 
 // The callbacks run inside C code: nothing may escape them as an exception.
 size_t ReadCallback(void* ptr, size_t size, size_t count, void* source) {
@@ -77,6 +81,10 @@ class TAudioSampleLoaderOGG final : public TAudioSampleLoader {
     }
 
   private:
+    // The announced length is only a header field: the buffer grows as decoded data
+    // arrives, so a small file claiming a long stream cannot make the loader reserve the
+    // memory it claims. A stream that ends early (or runs into a chained stream) is kept at
+    // the length actually decoded.
     static std::shared_ptr<TAudioSample> Decode(OggVorbis_File& file) {
         const ogg_int64_t frames = ov_pcm_total(&file, 0);
         const vorbis_info* info = ov_info(&file, 0);
@@ -84,22 +92,41 @@ class TAudioSampleLoaderOGG final : public TAudioSampleLoader {
         // Only mono and stereo fit the sample layouts; more channels would overrun the data.
         if (info->channels != 1 && info->channels != 2) return nullptr;
         if (info->rate <= 0 || info->rate > INT_MAX) return nullptr;
-        const int channels = info->channels;
-        auto sample = TAudioSample::Create(static_cast<int>(frames), static_cast<int>(info->rate),
-                                           channels == 1 ? SF_MONO16LE : SF_STEREO16LE);
-        if (!sample) return nullptr;
-        char* out = reinterpret_cast<char*>(sample->samples);
-        std::int64_t left = frames * 2 * channels;
-        while (left > 0) {
+        const int format = info->channels == 1 ? SF_MONO16LE : SF_STEREO16LE;
+        const int frame_bytes = AudioSampleBytesPerFrame(format);
+        const std::int64_t total = frames * frame_bytes;
+
+        std::unique_ptr<std::uint8_t, decltype(&std::free)> data(nullptr, &std::free);
+        std::int64_t capacity = 0;
+        std::int64_t filled = 0;
+        while (filled < total) {
+            if (filled == capacity) {
+                const std::int64_t grown = std::min(total, std::max(capacity * 2, kFirstBlock));
+                auto* bigger = static_cast<std::uint8_t*>(
+                    std::realloc(data.get(), static_cast<std::size_t>(grown)));
+                if (!bigger) return nullptr;
+                data.release();
+                data.reset(bigger);
+                capacity = grown;
+            }
             int section = 0;
             const long n =
-                ov_read(&file, out, static_cast<int>(std::min<std::int64_t>(left, INT_MAX)), 0, 2,
+                ov_read(&file, reinterpret_cast<char*>(data.get() + filled),
+                        static_cast<int>(std::min<std::int64_t>(capacity - filled, INT_MAX)), 0, 2,
                         1, &section);
             if (n < 0) return nullptr;
-            // The end came early, or a later chained stream began: the rest stays silent.
             if (n == 0 || section != 0) break;
-            out += n;
-            left -= n;
+            filled += n;
+        }
+
+        auto sample = TAudioSample::Create(0, static_cast<int>(info->rate), format);
+        if (!sample) return nullptr;
+        const int length = static_cast<int>(filled / frame_bytes);
+        if (length > 0) {
+            std::free(sample->samples);
+            sample->samples = data.release();
+            sample->capacity = static_cast<int>(capacity);
+            sample->length = length;
         }
         return sample;
     }
