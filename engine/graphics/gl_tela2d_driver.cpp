@@ -7,7 +7,9 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "engine/graphics/gl_graphics_driver.h"
@@ -250,7 +252,10 @@ void TGLTela2DDriver::SetViewport(int x, int y, int width, int height) {
         glDisable(GL_SCISSOR_TEST);
     } else {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(x, graphics_height - y - height, width, height);
+        // GL counts rows from the bottom; wide arithmetic keeps absurd rectangles defined.
+        const std::int64_t bottom = std::int64_t{graphics_height} - y - height;
+        glScissor(x, static_cast<GLint>(std::clamp<std::int64_t>(bottom, INT32_MIN, INT32_MAX)),
+                  std::max(width, 0), std::max(height, 0));
     }
 }
 

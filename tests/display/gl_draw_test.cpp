@@ -151,6 +151,58 @@ TEST_F(GLDraw, ScaledTextIsHardBlocksOfTheGlyphBits) {
     }
 }
 
+TEST_F(GLDraw, TextBlendModesShowInkOnlyOrTheWholeCell) {
+    // Glyph '-' has ink only in row 7, columns 1-6.
+    struct Case {
+        int blend;
+        float alpha;
+        std::uint32_t ink, background;  // expected over a blue clear colour
+    };
+    const Case cases[] = {
+        {BLEND_ALPHA, 1.0f, 0xFF0000, 0x0000C8},
+        {BLEND_ALPHA, 0.5f, 0x7F0064, 0x0000C8},
+        {BLEND_SOLID, 1.0f, 0xFF0000, 0x000000},  // the cell is an opaque box
+        {BLEND_MASK, 1.0f, 0xFF0000, 0x0000C8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blend);
+        SetClsColor(0, 0, 200);
+        Cls();
+        SetBlend(c.blend);
+        SetColor(255, 0, 0);
+        SetAlpha(c.alpha);
+        SetScale(4, 4);
+        DrawText("-", 100, 100);
+        SetScale(1, 1);
+        const std::uint32_t ink = Rgb(Pixel(100 + 4 * 3 + 1, 100 + 4 * 7 + 1));
+        const std::uint32_t background = Rgb(Pixel(100 + 4 * 3 + 1, 100 + 4 * 3 + 1));
+        EXPECT_NEAR(Red(ink), Red(c.ink), 1);
+        EXPECT_NEAR(Blue(ink), Blue(c.ink), 1);
+        EXPECT_EQ(background, c.background);
+    }
+}
+
+TEST_F(GLDraw, ShadeMultipliesAndPolygonsNeedThreePoints) {
+    SetClsColor(200, 100, 50);
+    Cls();
+    SetBlend(BLEND_SHADE);
+    SetColor(128, 255, 0);
+    DrawRect(0, 0, 10, 10);
+    const std::uint32_t shaded = Pixel(5, 5);
+    EXPECT_NEAR(Red(shaded), 200 * 128 / 255, 1);
+    EXPECT_EQ(Green(shaded), 100);
+    EXPECT_EQ(Blue(shaded), 0);
+
+    SetBlend(BLEND_SOLID);
+    SetColor(255, 255, 255);
+    DrawPoly({300, 300, 340, 300});                 // two points: nothing
+    DrawPoly({300, 300, 340, 300, 340, 340, 300});  // odd count: nothing
+    EXPECT_EQ(Rgb(Pixel(335, 305)), 0xC86432u);
+    DrawPoly({300, 300, 340, 300, 340, 340});
+    EXPECT_EQ(Rgb(Pixel(335, 305)), 0xFFFFFFu);
+    EXPECT_EQ(Rgb(Pixel(305, 335)), 0xC86432u) << "outside the triangle";
+}
+
 TEST_F(GLDraw, PixmapRoundTripsThroughTheBackBuffer) {
     std::shared_ptr<TPixmap> pixmap = TPixmap::Create(4, 3, PF_RGB888);
     for (int y = 0; y < 3; ++y) {
