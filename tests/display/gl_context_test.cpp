@@ -71,6 +71,16 @@ TEST_F(GLContext, BothBuffersStartClearedToBlack) {
     }
 }
 
+TEST_F(GLContext, DisplayModesHaveAtLeastSixteenBits) {
+    const std::vector<TGraphicsMode>& modes = GraphicsModes();
+    ASSERT_FALSE(modes.empty());
+    EXPECT_LE(modes.size(), 1024u);
+    for (const TGraphicsMode& m : modes) {
+        EXPECT_GE(m.depth, 16) << m.ToString();
+        EXPECT_GT(m.width, 0) << m.ToString();
+    }
+}
+
 TEST_F(GLContext, ClsUsesTheClearColour) {
     SetClsColor(10, 300, -4);
     Cls();
