@@ -1,6 +1,7 @@
 // The platform output on Linux: an SDL audio device whose callback plays the mixer's ring
 // in a loop and counts the bytes it has played, which is the play position the tick reads.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -10,11 +11,29 @@
 
 namespace {
 
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// On a machine without a sound card ALSA writes a page of complaints to stderr while SDL
+// probes it; the game says nothing outside its window, so ALSA's reports are silenced. SDL
+// loads the same library, so the handler set here is the one it uses.
+void SilenceAlsa() {
+    static const bool done = [] {
+        if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL)) {
+            using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+            auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+            if (set) set(&SilentAlsaError);
+        }
+        return true;
+    }();
+    (void)done;
+}
+
 class TSDLAudioOutputDevice final : public TAudioOutputDevice {
   public:
     ~TSDLAudioOutputDevice() override { Close(); }
 
     bool Open(std::uint8_t* ring, int ring_bytes) override {
+        SilenceAlsa();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         subsystem_ = true;
         ring_ = ring;

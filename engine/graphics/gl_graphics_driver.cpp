@@ -57,10 +57,18 @@ bool InvisibleVideoDriver() {
     return !requested || driver != requested;
 }
 
+// With no display server named, SDL's Wayland probe only prints a complaint of its own
+// before failing; skip straight to the failure unless a driver was asked for by name.
+bool NoDisplayServer() {
+    return !std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") &&
+           !std::getenv("WAYLAND_DISPLAY");
+}
+
 bool StartVideo() {
     DriverState& s = State();
     if (s.video_ready && SDL_WasInit(SDL_INIT_VIDEO)) return true;
     s.video_ready = false;
+    if (NoDisplayServer()) return false;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     if (InvisibleVideoDriver()) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
