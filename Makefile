@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all deps configure build run test bench assets format clean
+.PHONY: all deps configure build run test check-sanitizers bench assets format clean
 
 all: build
 
@@ -24,6 +24,19 @@ run: build
 # never open a window.
 test: build
 	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, and the mixer's
+# threads under ThreadSanitizer. Any report fails the run.
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+check-sanitizers: deps
+	@cmake -S . -B $(BUILD)-asan -G Ninja -DZANDOR_SANITIZE=address,undefined -DZANDOR_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) -LE assets --timeout 900
+	@cmake -S . -B $(BUILD)-tsan -G Ninja -DZANDOR_SANITIZE=thread -DZANDOR_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)-tsan -j $(JOBS) --target test_audio
+	$(SAN_ENV) $(BUILD)-tsan/tests/test_audio --gtest_filter='MixerStress*:MixerTest*:OutputTick*:HandleTable*:SoundApi*' --gtest_repeat=3
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $(XVFB) $$b; done
