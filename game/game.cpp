@@ -2,6 +2,7 @@
 #include "game/game.h"
 
 #include <exception>
+#include <iterator>
 #include <ostream>
 #include <utility>
 
@@ -25,44 +26,33 @@ namespace {
 
 constexpr int kEscapeKey = 27;
 
-struct ImageAsset {
-    const char* name;
-    std::shared_ptr<TImage>* target;
+// Where each loaded asset goes, in the order of embeddedAssetNames: the images, then the
+// sounds.
+std::shared_ptr<TImage>* const kImageTargets[] = {
+    &playerImg,
+    &enemy1Img,
+    &enemy2Img,
+    &enemyControlImg,
+    &enemyControlTraceImg,
+    &enemyMoveImg,
+    &enemyBombImg,
+    &pointerImg,
+    &layerImg,
+    &playerShipImg,
+    &borderExplosionImg,
+    &backgroundImg,
+    &backgroundMaskImg,
+    &displayImg,
+    &titleImg,
+    &bgfxImg,
+    &endImg,
+    &baseImg,
+    &gameOverImg,
 };
-struct SoundAsset {
-    const char* name;
-    std::shared_ptr<TSound>* target;
+std::shared_ptr<TSound>* const kSoundTargets[] = {
+    &explodeSnd, &musicSnd, &shootSnd, &playerHitSnd, &playerExplodeSnd,
 };
-
-const ImageAsset kImages[] = {
-    {"assets/graphics/player.png", &playerImg},
-    {"assets/graphics/enemy1.png", &enemy1Img},
-    {"assets/graphics/enemy2.png", &enemy2Img},
-    {"assets/graphics/enemycontrol.png", &enemyControlImg},
-    {"assets/graphics/enemycontroltrace.png", &enemyControlTraceImg},
-    {"assets/graphics/enemymove.png", &enemyMoveImg},
-    {"assets/graphics/enemybomb.png", &enemyBombImg},
-    {"assets/graphics/pointer.png", &pointerImg},
-    {"assets/graphics/layer.png", &layerImg},
-    {"assets/graphics/playership.png", &playerShipImg},
-    {"assets/graphics/borderexplosion.png", &borderExplosionImg},
-    {"assets/graphics/background.jpg", &backgroundImg},
-    {"assets/graphics/backgroundmask.png", &backgroundMaskImg},
-    {"assets/graphics/display.png", &displayImg},
-    {"assets/graphics/title.png", &titleImg},
-    {"assets/graphics/bgfx.png", &bgfxImg},
-    {"assets/graphics/end.png", &endImg},
-    {"assets/graphics/base.png", &baseImg},
-    {"assets/graphics/gameover.png", &gameOverImg},
-};
-
-const SoundAsset kSounds[] = {
-    {"assets/sound/explode.ogg", &explodeSnd},
-    {"assets/sound/music.ogg", &musicSnd},
-    {"assets/sound/shoot.ogg", &shootSnd},
-    {"assets/sound/playerhit.ogg", &playerHitSnd},
-    {"assets/sound/playerexplode.ogg", &playerExplodeSnd},
-};
+static_assert(std::size(kImageTargets) + std::size(kSoundTargets) == kEmbeddedAssetCount);
 
 void drawLoadingFrame() {
     SetBlend(BLEND_ALPHA);
@@ -77,13 +67,16 @@ void drawLoadingFrame() {
 }  // namespace
 
 std::string loadGameAssets(const std::string& prefix) {
-    for (const ImageAsset& asset : kImages) {
-        *asset.target = LoadImage(prefix + asset.name, -1);
-        if (!*asset.target) return "cannot load " + prefix + asset.name;
+    std::size_t next = 0;
+    for (std::shared_ptr<TImage>* target : kImageTargets) {
+        const std::string url = prefix + embeddedAssetNames[next++];
+        *target = LoadImage(url, -1);
+        if (!*target) return "cannot load " + url;
     }
-    for (const SoundAsset& asset : kSounds) {
-        *asset.target = LoadSound(prefix + asset.name, 0);
-        if (!*asset.target) return "cannot load " + prefix + asset.name;
+    for (std::shared_ptr<TSound>* target : kSoundTargets) {
+        const std::string url = prefix + embeddedAssetNames[next++];
+        *target = LoadSound(url, 0);
+        if (!*target) return "cannot load " + url;
     }
     return {};
 }

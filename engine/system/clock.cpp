@@ -15,7 +15,7 @@ std::uint64_t MonotonicNanoseconds() {
 }
 
 class TRealClock final : public TClock {
-public:
+  public:
     std::uint32_t Milliseconds() override {
         return static_cast<std::uint32_t>(MonotonicNanoseconds() / 1000000u);
     }
@@ -34,13 +34,17 @@ std::atomic<TClock*> current_clock{&real_clock};
 
 }  // namespace
 
-TClock& CurrentClock() { return *current_clock.load(std::memory_order_acquire); }
+TClock& CurrentClock() {
+    return *current_clock.load(std::memory_order_acquire);
+}
 
 void SetClock(TClock* clock) {
     current_clock.store(clock ? clock : &real_clock, std::memory_order_release);
 }
 
-std::uint32_t MillisecondClock() { return CurrentClock().Milliseconds(); }
+std::uint32_t MillisecondClock() {
+    return CurrentClock().Milliseconds();
+}
 
 void SleepMilliseconds(int ms) {
     if (ms > 0) CurrentClock().Sleep(static_cast<std::uint32_t>(ms));
@@ -48,14 +52,24 @@ void SleepMilliseconds(int ms) {
 
 // The virtual clock is read by the mixer thread too, so its counter is atomic.
 namespace {
-std::atomic_ref<std::uint32_t> Ref(std::uint32_t& v) { return std::atomic_ref<std::uint32_t>(v); }
+std::atomic_ref<std::uint32_t> Ref(std::uint32_t& v) {
+    return std::atomic_ref<std::uint32_t>(v);
+}
 }  // namespace
 
-std::uint32_t TVirtualClock::Milliseconds() { return Ref(now_).load(); }
+std::uint32_t TVirtualClock::Milliseconds() {
+    return Ref(now_).load();
+}
 void TVirtualClock::Sleep(std::uint32_t ms) {
     slept_ += ms;
     Ref(now_).fetch_add(ms);
 }
-void TVirtualClock::Advance(std::uint32_t ms) { Ref(now_).fetch_add(ms); }
-void TVirtualClock::Set(std::uint32_t now) { Ref(now_).store(now); }
-std::uint64_t TVirtualClock::Slept() const { return slept_; }
+void TVirtualClock::Advance(std::uint32_t ms) {
+    Ref(now_).fetch_add(ms);
+}
+void TVirtualClock::Set(std::uint32_t now) {
+    Ref(now_).store(now);
+}
+std::uint64_t TVirtualClock::Slept() const {
+    return slept_;
+}

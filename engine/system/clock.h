@@ -9,7 +9,7 @@
 #include <cstdint>
 
 class TClock {
-public:
+  public:
     virtual ~TClock() = default;
     // Milliseconds of a 32-bit wrapping counter. May be called from any thread.
     virtual std::uint32_t Milliseconds() = 0;
@@ -39,7 +39,7 @@ constexpr std::uint32_t ClockElapsed(std::uint32_t now, std::uint32_t earlier) {
 
 // A clock for tests: time only moves when a test advances it or something sleeps.
 class TVirtualClock final : public TClock {
-public:
+  public:
     explicit TVirtualClock(std::uint32_t start = 0) : now_(start) {}
     std::uint32_t Milliseconds() override;
     void Sleep(std::uint32_t ms) override;
@@ -48,7 +48,7 @@ public:
     // Total milliseconds spent in Sleep, for pacing tests.
     std::uint64_t Slept() const;
 
-private:
+  private:
     std::uint32_t now_;
     std::uint64_t slept_ = 0;
 };

@@ -6,8 +6,10 @@
 #include <string>
 
 class TRuntimeError : public std::runtime_error {
-public:
+  public:
     explicit TRuntimeError(const std::string& text) : std::runtime_error(text) {}
 };
 
-[[noreturn]] inline void RuntimeError(const std::string& text) { throw TRuntimeError(text); }
+[[noreturn]] inline void RuntimeError(const std::string& text) {
+    throw TRuntimeError(text);
+}

@@ -4,7 +4,7 @@
 #include "engine/system/clock.h"
 
 class TScopedVirtualClock {
-public:
+  public:
     explicit TScopedVirtualClock(std::uint32_t start = 0);
     ~TScopedVirtualClock();
     TScopedVirtualClock(const TScopedVirtualClock&) = delete;
@@ -13,6 +13,6 @@ public:
     TVirtualClock& clock() { return clock_; }
     TVirtualClock* operator->() { return &clock_; }
 
-private:
+  private:
     TVirtualClock clock_;
 };

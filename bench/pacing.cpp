@@ -1,0 +1,68 @@
+// Frame pacing on the real clock and a real window: 600 frames of an empty loop paced by
+// Flip(-1) should take 10.000 s of wall time, and the loop should cost almost no CPU because
+// Flip sleeps to each deadline rather than spinning. Also reports how late each wake-up was
+// against the ideal 60 Hz schedule (p99 and worst), which is the jitter a player would feel.
+// Run under an X server: `xvfb-run -a bench/bench_pacing`.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <ctime>
+#include <vector>
+
+#include "engine/graphics/graphics.h"
+#include "engine/system/stream.h"
+#include "engine/system/system_driver.h"
+
+namespace {
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double NowSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+void BM_Pacing600Frames(benchmark::State& state) {
+    StartStreamModules();
+    StartSystemDriver();
+    StartGraphicsModules();
+    if (!OpenGraphics(800, 600, 0, 60, 0)) {
+        state.SkipWithError("no display");
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<double> lateness_ms;
+        lateness_ms.reserve(600);
+        const double cpu_start = ProcessCpuSeconds();
+        Cls();
+        Flip(-1);  // the schedule starts at the first paced flip
+        const double start = NowSeconds();
+        for (int frame = 1; frame <= 600; ++frame) {
+            Cls();
+            Flip(-1);
+            const double ideal = start + frame / 60.0;
+            lateness_ms.push_back((NowSeconds() - ideal) * 1000.0);
+        }
+        const double wall = NowSeconds() - start;
+        const double cpu = ProcessCpuSeconds() - cpu_start;
+        std::sort(lateness_ms.begin(), lateness_ms.end());
+        state.counters["wall_s"] = wall;
+        state.counters["cpu_share_pct"] = 100.0 * cpu / wall;
+        state.counters["late_p99_ms"] = lateness_ms[lateness_ms.size() * 99 / 100];
+        state.counters["late_max_ms"] = lateness_ms.back();
+    }
+    EndGraphics();
+}
+BENCHMARK(BM_Pacing600Frames)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
