@@ -104,7 +104,8 @@ std::shared_ptr<TImage> TImage::LoadAnim(const std::shared_ptr<TPixmap>& pixmap,
     }
     const int columns = pixmap->width / cell_width;
     const int cells = columns * (pixmap->height / cell_height);
-    if (first_cell + cell_count > cells) return nullptr;
+    // Summed wide: a first cell near the int limit must be refused, not wrap round.
+    if (static_cast<long long>(first_cell) + cell_count > cells) return nullptr;
     auto image = Create(cell_width, cell_height, cell_count, flags, mask_r, mask_g, mask_b);
     if (!image) return nullptr;
     for (int i = 0; i < cell_count; ++i) {

@@ -2,6 +2,8 @@
 // frames that are remade after a write lock or a reopened graphics.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/image.h"
 #include "engine/graphics/pixmap.h"
@@ -119,8 +121,14 @@ TEST_F(ImageTest, AnimationCellsComeFromTheGrid) {
     struct Case {
         int first, count;
         bool ok;
-    } cases[] = {{1, 1, true},  {0, 4, true},  {2, 2, true},
-                 {3, 2, false}, {1, 4, false}, {0, 5, false}};
+    } cases[] = {{1, 1, true},
+                 {0, 4, true},
+                 {2, 2, true},
+                 {3, 2, false},
+                 {1, 4, false},
+                 {0, 5, false},
+                 // A first cell so large that adding the count would overflow.
+                 {INT_MAX, 1, false}};
     for (const auto& c : cases) {
         auto image = LoadAnimImage(strip, 50, 50, c.first, c.count);
         ASSERT_EQ(bool(image), c.ok) << c.first << "+" << c.count;
