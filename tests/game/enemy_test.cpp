@@ -12,6 +12,7 @@
 #include "game/entities.h"
 #include "game/globals.h"
 #include "tests/game/entity_test_support.h"
+#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 
@@ -355,6 +356,69 @@ TEST_F(Enemies, AControllerRightUnderThePointerFiresABallThatVanishes) {
     EXPECT_TRUE(shotList->empty());
     const auto balls = game.Draws().DrawsOf(playerImg);
     ASSERT_FALSE(balls.empty()) << "drawn once at its birth place before it goes";
+}
+
+TEST_F(Enemies, TheBurstFrameAimsAfterTheFirstStepAndDrawsAndFiresAfterTheSecond) {
+    // A struck enemy moving 3 px per step, bursting in this frame, with the pointer straight
+    // below its position after the first step: a controller faces 90 there (from its final
+    // position it would face about 91.7), a mover keeps its own facing.
+    struct Case {
+        std::string kind;
+        std::shared_ptr<tEnemy> (*make)();
+        float rotation;
+    };
+    const Case cases[] = {
+        {"control", [] { return std::shared_ptr<tEnemy>(tEnemyControl::ini(600, 200, 3, 0)); }, 90},
+        {"move", [] { return std::shared_ptr<tEnemy>(tEnemyMove::ini(600, 200, 3, 0, 45)); }, 45},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        enemyList = std::make_shared<tEntityList<tEnemy>>();
+        shotList = std::make_shared<tEntityList<tPlayer>>();
+        bgBrightness = bgTargetBrightness = 155;  // sprite grey 100
+        game.MovePointer(603, 300);
+        auto e = c.make();
+        e->alpha = 1;
+        e->active = 1;
+        e->timer = 1;
+        e->enemycombo = 2;
+        game.Frame();
+
+        EXPECT_FLOAT_EQ(e->rotation, c.rotation);
+        ASSERT_EQ(shotList->size(), 1u);
+        const auto ball = shotList->first();
+        EXPECT_EQ(ball->x, 606);
+        EXPECT_EQ(ball->y, 200);
+        EXPECT_NEAR(ball->speedx, 20 * std::cos(c.rotation * M_PI / 180), 1e-4);
+        EXPECT_NEAR(ball->speedy, 20 * std::sin(c.rotation * M_PI / 180), 1e-4);
+        EXPECT_EQ(ball->combo, 3);
+
+        // The marker in the grey of the frame at half opacity, then the enemy itself in
+        // white at its own opacity, both centred on it and turned by its facing.
+        struct Drawn {
+            std::vector<TRecordedCall> draws;
+            float alpha;
+            int grey;
+        };
+        const Drawn drawn[] = {{game.Draws().DrawsOf(pointerImg), 0.5f, 100},
+                               {game.Draws().DrawsOf(e->image), 1, 255}};
+        for (const auto& d : drawn) {
+            ASSERT_EQ(d.draws.size(), 1u);
+            const auto& call = d.draws[0];
+            EXPECT_EQ(call.alpha, d.alpha);
+            EXPECT_EQ(call.red, d.grey);
+            EXPECT_EQ(call.green, d.grey);
+            EXPECT_EQ(call.blue, d.grey);
+            EXPECT_FLOAT_EQ(call.rotation, c.rotation);
+            EXPECT_EQ(call.scale_x, 1);
+            EXPECT_EQ(call.scale_y, 1);
+            ASSERT_EQ(call.screen.size(), 8u);
+            EXPECT_NEAR((call.screen[0] + call.screen[2] + call.screen[4] + call.screen[6]) / 4,
+                        606, 1e-3);
+            EXPECT_NEAR((call.screen[1] + call.screen[3] + call.screen[5] + call.screen[7]) / 4,
+                        200, 1e-3);
+        }
+    }
 }
 
 }  // namespace
