@@ -274,11 +274,15 @@ void TileImage(const std::shared_ptr<TImage>& image, float x, float y, int frame
     const float px = x + g->origin_x - image->handle_x;
     const float py = y + g->origin_y - image->handle_y;
     const float fx = px - std::floor(px), fy = py - std::floor(py);
-    // The first tile starts at or just before the viewport's left/top edge.
+    // The first tile starts at or just before the viewport's left/top edge. The remainder is
+    // taken as non-negative for positions left of the edge too: counting it down from a whole
+    // tile would put the first tile one tile too far on when the distance is a whole number
+    // of tiles, leaving the viewport's first column or row bare.
     auto first = [](float p, float o, int size) {
-        const float t = std::floor(p) - o;
         const float s = static_cast<float>(size);
-        return t >= 0 ? std::fmod(t, s) + o : s - std::fmod(-t, s) + o;
+        float r = std::fmod(std::floor(p) - o, s);
+        if (r < 0) r += s;
+        return r + o;
     };
     const float tx = first(px, ox, w), ty = first(py, oy, h);
     const float right = static_cast<float>(g->viewport_x + g->viewport_w);

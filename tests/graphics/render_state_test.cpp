@@ -214,6 +214,25 @@ TEST_F(RenderState, TileImageCoversTheViewportUnrotatedAndRestoresTheMatrix) {
     EXPECT_NEAR(ix, 2 * std::cos(30 * M_PI / 180), 1e-5);
 }
 
+TEST_F(RenderState, TileImageCoversTheViewportEdgeFromEitherSide) {
+    // 64x64 tiles over a viewport at (0, 0): the first tile must start within one tile before
+    // the edge, wherever the tiled position lies; whole tiles left of the edge included.
+    std::shared_ptr<TImage> image = MakeImage(64, 64, false);
+    SetViewport(0, 0, 200, 100);
+    struct Case {
+        float at, first;
+    } cases[] = {{10, -54},   {-63, -63},        {-100, -36}, {-127, -63},
+                 {-191, -63}, {-126.5f, -62.5f}, {-128, 0}};
+    for (const Case& c : cases) {
+        driver().ClearCalls();
+        TileImage(image, c.at, c.at);
+        const auto tiles = driver().CallsOf(TDrawKind::DrawImage);
+        ASSERT_FALSE(tiles.empty()) << c.at;
+        EXPECT_EQ(tiles[0].args[4], c.first) << "left, tiled at " << c.at;
+        EXPECT_EQ(tiles[0].args[5], c.first) << "top, tiled at " << c.at;
+    }
+}
+
 TEST_F(RenderState, EachGraphicsKeepsItsOwnStateAcrossSwitches) {
     std::shared_ptr<TGraphics> first = gfx.graphics();
     SetColor(10, 20, 30);
