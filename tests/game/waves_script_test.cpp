@@ -2,8 +2,11 @@
 // every schedule rule can be checked without a window or a clock.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/entities.h"
@@ -61,6 +64,76 @@ TEST_F(WavesScript, FullRunCreatesEveryGroupAtItsTimeAndEndsTheLevel) {
     EXPECT_EQ(enemies(), 399);
     EXPECT_EQ(waveStep, 69);
     EXPECT_EQ(gameState, GAME_STATE_END);
+}
+
+// Groups of equal size could be swapped without changing any count: each guarded event must
+// create exactly what calling the formations it names creates, in that order.
+TEST_F(WavesScript, EachEventCreatesTheFormationsItNames) {
+    using Snapshot = std::vector<std::tuple<std::string, float, float, float, float, float>>;
+    const auto snapshot = [] {
+        Snapshot out;
+        for (const auto& e : enemyList->items())
+            out.emplace_back(e->name, e->x, e->y, e->speedX, e->speedY, e->rotation);
+        return out;
+    };
+    struct Case {
+        int time;
+        int step;
+        std::function<void()> spawn;
+    };
+    std::vector<Case> cases = {
+        {120, 0, [] { spawnControlsSlow(), spawnControlsFast(); }},
+        {210, 1, [] { spawnControlsSlow(), spawnControlsFast(); }},
+        {250, 2, spawnColumnLeft},
+        {270, 3, spawnColumnRight},
+        {290, 4, spawnRowTop},
+        {310, 5, spawnRowBottom},
+        {350, 6, spawnControlsSlow},
+        {390, 7, spawnControlsSlow},
+        {410, 8, spawnColumnLeft},
+        {430, 9, spawnColumnRight},
+        {450, 10, spawnColumnLeft},
+        {480, 11, [] { spawnCorner(1); }},
+        {495, 12, [] { spawnCorner(2); }},
+        {510, 13, [] { spawnCorner(3); }},
+        {525, 14, [] { spawnCorner(4), spawnSpiral(); }},
+        {590, 15, [] { spawnRing(300); }},
+        {620, 16, spawnColumnRight},
+        {650, 17, [] { spawnRing(200); }},
+        {665, 18, [] { spawnRing(300); }},
+        {752, 27, [] {}},
+        {836, 52, [] {}},
+        {838, 53, [] { tEnemyControl::ini(800, 250, -2, 0); }},
+        {840, 54, spawnControlsFast},
+        {867, 55, spawnControlsFast},
+        {894, 56, spawnControlsFast},
+        {930, 57, spawnSpiral},
+        {970, 58, spawnSpiral},
+        {1000, 59, spawnControlsFast},
+        {1027, 60, spawnControlsFast},
+        {1050, 61, [] { spawnColumnLeft(), spawnColumnRight(); }},
+        {1085, 62, [] { spawnRowTop(), spawnRowBottom(); }},
+        {1120, 63, spawnColumnLeft},
+    };
+    for (int i = 0; i < 8; ++i) {
+        cases.push_back({720 + 4 * i, 19 + i, [i] { spawnLaneControl(i % 2 == 0 ? 1 : 2); }});
+    }
+    for (int i = 0; i < 24; ++i) {
+        cases.push_back({788 + 2 * i, 28 + i, [i] { spawnLaneMover(i % 2 == 0 ? 2 : 1); }});
+    }
+    for (int i = 0; i < 5; ++i) cases.push_back({1170 + 30 * i, 64 + i, [] { spawnRing(300); }});
+    ASSERT_EQ(cases.size(), 69u);  // every guarded event but the second one of step 61
+
+    for (const Case& c : cases) {
+        SetUp();
+        waveStep = c.step;
+        framesAt(c.time, 1);
+        EXPECT_EQ(waveStep, c.step + 1) << c.time;
+        const Snapshot created = snapshot();
+        enemyList = std::make_shared<tEntityList<tEnemy>>();
+        c.spawn();
+        EXPECT_EQ(created, snapshot()) << c.time;
+    }
 }
 
 TEST_F(WavesScript, BrightnessTargetsFollowTheScript) {
