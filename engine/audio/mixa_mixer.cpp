@@ -43,6 +43,18 @@ inline int Interpolate(const std::uint8_t* data, std::size_t a, std::size_t b, i
     }
 }
 
+// Mixer thread: moves a voice on by `advance` (32.32 frames); false when a one-shot voice
+// has reached the end of its sample, while a looping one wraps back into it.
+inline bool Advance(std::uint64_t& position, std::uint64_t& played, std::uint64_t advance,
+                    std::uint64_t end, bool loop) {
+    position += advance;
+    played += advance;
+    if (position < end) return true;
+    if (!loop || end == 0) return false;
+    position %= end;
+    return true;
+}
+
 // Mixer thread: mixes `frames` frames of one voice; returns false when a one-shot voice ended.
 template <int Channels, int Bits, bool Ramp>
 bool MixFrames(const TMixaSampleRecord& rec, std::int32_t* acc, int frames, bool loop,
@@ -68,14 +80,10 @@ bool MixFrames(const TMixaSampleRecord& rec, std::int32_t* acc, int frames, bool
             acc[0] += (l * gains.left) >> 8;
             acc[1] += (r * gains.right) >> 8;
         }
-        const auto advance = static_cast<std::uint64_t>(step) << 16;
-        position += advance;
-        played += advance;
+        const bool alive =
+            Advance(position, played, static_cast<std::uint64_t>(step) << 16, end, loop);
         if constexpr (Ramp) step += step_increment;
-        if (position >= end) {
-            if (!loop || end == 0) return false;
-            position %= end;
-        }
+        if (!alive) return false;
     }
     return true;
 }
@@ -153,6 +161,13 @@ void TMixaVoice::SetPan(std::int16_t value) {
 
 void TMixaVoice::SetDepth(std::int16_t value) {
     depth_target.store(value, std::memory_order_relaxed);
+}
+
+void TMixaVoice::Finish() {
+    int old = status.load(std::memory_order_relaxed);
+    while (old != VOICE_IDLE &&
+           !status.compare_exchange_weak(old, VOICE_FINISHED, std::memory_order_relaxed)) {
+    }
 }
 
 void TMixaVoice::Reset() {
@@ -280,18 +295,8 @@ TMixaMixer::TMixResult TMixaMixer::MixVoice(TMixaVoice& voice, int frames) {
         voice.rate.store(rate_target, std::memory_order_relaxed);
         voice.volume.store(static_cast<std::int16_t>(volume_target), std::memory_order_relaxed);
     } else if (volume == 0) {
-        const std::uint64_t end = static_cast<std::uint64_t>(rec.length) << 32;
-        const auto advance = static_cast<std::uint64_t>(step * frames) << 16;
-        position += advance;
-        played += advance;
-        alive = true;
-        if (position >= end) {
-            if (loop && end != 0) {
-                position %= end;
-            } else {
-                alive = false;
-            }
-        }
+        alive = Advance(position, played, static_cast<std::uint64_t>(step * frames) << 16,
+                        static_cast<std::uint64_t>(rec.length) << 32, loop);
     } else {
         alive = PickMix<false>(rec)(rec, acc, frames, loop, position, played, step, 0, 0, 0,
                                     GainsFor(volume, pan, depth), pan, depth);

@@ -76,6 +76,9 @@ struct TMixaVoice {
     void SetVolume(std::int16_t value);
     void SetPan(std::int16_t value);
     void SetDepth(std::int16_t value);
+    // Main thread: a playing or paused voice becomes finished, so the mixer lets it go; an
+    // idle one (already handed back) stays idle.
+    void Finish();
     // Frames played since the start.
     int Position() const { return static_cast<int>(played.load(std::memory_order_relaxed) >> 32); }
     // Back to a new voice: status finished, rate 1, volume 1, pan and depth 0.

@@ -124,10 +124,7 @@ int TMixaVoices::Queue(const std::shared_ptr<const TMixaSampleRecord>& record, i
     }
     const int slot = handle & kSlotMask;
     if (previous) {
-        int old = previous->status.load(std::memory_order_relaxed);
-        while (old != VOICE_IDLE && !previous->status.compare_exchange_weak(
-                                        old, VOICE_FINISHED, std::memory_order_relaxed)) {
-        }
+        previous->Finish();
         // Nothing can reach the replaced voice any more, so the mixer may recycle it.
         previous->auto_release.store(1, std::memory_order_relaxed);
         if (!previous->in_mixer) Recycle(previous);
@@ -149,10 +146,7 @@ void TMixaVoices::Stop(int handle) {
     Reclaim();
     if (TMixaVoice* voice = bound_[slot]) {
         voice->auto_release.store(1, std::memory_order_relaxed);
-        int old = voice->status.load(std::memory_order_relaxed);
-        while (old != VOICE_IDLE && !voice->status.compare_exchange_weak(
-                                        old, VOICE_FINISHED, std::memory_order_relaxed)) {
-        }
+        voice->Finish();
         if (!voice->in_mixer) Recycle(voice);
     }
     Release(slot);
