@@ -4,7 +4,6 @@
 #include <exception>
 #include <iterator>
 #include <ostream>
-#include <utility>
 
 #include "engine/audio/audio.h"
 #include "engine/graphics/graphics.h"
