@@ -368,6 +368,8 @@ std::shared_ptr<TPixmap> TGLTela2DDriver::GrabPixmap(int x, int y, int width, in
     if (width <= 0 || height <= 0) return nullptr;
     std::shared_ptr<TPixmap> pixmap = TPixmap::Create(width, height, PF_RGBA8888);
     if (!pixmap) return nullptr;
+    // GL writes nothing for the part of the rectangle outside the window.
+    pixmap->ClearPixels(0);
     const int previous_blend = blend_;
     SetBlend(BLEND_SOLID);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

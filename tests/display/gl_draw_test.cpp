@@ -227,6 +227,19 @@ TEST_F(GLDraw, PixmapRoundTripsThroughTheBackBuffer) {
             EXPECT_EQ(Rgb(Pixel(x, y)), Rgb(pixmap->ReadPixel(x + 2, y + 1))) << x << "," << y;
         }
     }
+
+    // Grabbing across the top-left corner: the part outside the window holds no pixels, so it
+    // reads as transparent black, not as whatever the allocator last left in that memory (a
+    // freed buffer of the same size, left all white, is the likeliest to be handed out).
+    TPixmap::Create(4, 4, PF_RGBA8888)->ClearPixels(0xFFFFFFFFu);
+    std::shared_ptr<TPixmap> corner = GrabPixmap(-2, -2, 4, 4);
+    ASSERT_TRUE(corner);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const std::uint32_t expected = x < 2 || y < 2 ? 0u : pixmap->ReadPixel(x, y - 1);
+            EXPECT_EQ(corner->ReadPixel(x, y), expected) << x << "," << y;
+        }
+    }
 }
 
 }  // namespace
