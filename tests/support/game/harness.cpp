@@ -99,17 +99,7 @@ std::vector<TRecordedText> TGameHarness::Texts() {
         const bool continues =
             inText && y == texts.back().y && x >= nextX - 0.01f && x <= nextX + advance + 0.01f;
         if (!continues) {
-            TRecordedText t;
-            t.x = x;
-            t.y = y;
-            t.red = c.red;
-            t.green = c.green;
-            t.blue = c.blue;
-            t.alpha = c.alpha;
-            t.scale_x = c.scale_x;
-            t.scale_y = c.scale_y;
-            t.rotation = c.rotation;
-            texts.push_back(t);
+            texts.push_back(TextStartedBy(c));
         } else if (x > nextX + 0.01f) {
             texts.back().text += ' ';
         }

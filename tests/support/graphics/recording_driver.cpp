@@ -206,17 +206,7 @@ std::vector<TRecordedText> TRecordingDriver::Texts() const {
             continue;
         }
         if (!in_text) {
-            TRecordedText t;
-            t.x = c.screen[0];
-            t.y = c.screen[1];
-            t.red = c.red;
-            t.green = c.green;
-            t.blue = c.blue;
-            t.alpha = c.alpha;
-            t.scale_x = c.scale_x;
-            t.scale_y = c.scale_y;
-            t.rotation = c.rotation;
-            texts.push_back(t);
+            texts.push_back(TextStartedBy(c));
             in_text = true;
         }
         texts.back().text += c.glyph;
@@ -354,4 +344,18 @@ TRecordingGraphics::~TRecordingGraphics() {
     EndGraphics();
     if (GetGraphicsDriver() == &driver_) SetGraphicsDriver(nullptr, 0);
     if (CurrentTela2DDriver() == &driver_) TTela2DGraphics::ClearCurrent();
+}
+
+TRecordedText TextStartedBy(const TRecordedCall& glyph) {
+    TRecordedText t;
+    t.x = glyph.screen[0];
+    t.y = glyph.screen[1];
+    t.red = glyph.red;
+    t.green = glyph.green;
+    t.blue = glyph.blue;
+    t.alpha = glyph.alpha;
+    t.scale_x = glyph.scale_x;
+    t.scale_y = glyph.scale_y;
+    t.rotation = glyph.rotation;
+    return t;
 }

@@ -81,6 +81,9 @@ struct TRecordedText {
     float scale_x = 1, scale_y = 1, rotation = 0;
 };
 
+// A text that begins with this glyph draw: its place and the render state it was drawn in.
+TRecordedText TextStartedBy(const TRecordedCall& glyph);
+
 // The context level: "windows" that only remember their settings, flips that count.
 class TFakeContextDriver : public TGraphicsDriver {
   public:
