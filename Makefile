@@ -4,7 +4,8 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all deps configure build run test check-sanitizers bench assets format clean
+.PHONY: all deps configure build run test check-sanitizers check-replay check-fuzz fuzz bench \
+	install screenshots assets format clean
 
 all: build
 
@@ -37,6 +38,28 @@ check-sanitizers: deps
 	@cmake -S . -B $(BUILD)-tsan -G Ninja -DZANDOR_SANITIZE=thread -DZANDOR_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS) --target test_audio
 	$(SAN_ENV) $(BUILD)-tsan/tests/test_audio --gtest_filter='MixerStress*:MixerTest*:OutputTick*:HandleTable*:SoundApi*' --gtest_repeat=3
+
+# One recorded game replayed by an unoptimised (-O0) and the optimised build: the per-frame
+# state hashes must match exactly.
+check-replay: build
+	CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/check-replay $(BUILD) $(BUILD)-O0
+
+# libFuzzer (clang) on every loader and parser: a short fixed run of each target for CI, and
+# `make fuzz FUZZ_SECONDS=n` for long runs. Corpora grow in $(BUILD)-fuzz/corpus.
+FUZZ_SECONDS ?= 600
+check-fuzz: deps
+	CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/fuzz $(BUILD)-fuzz 10
+fuzz: deps
+	CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/fuzz $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+# The executable, desktop entry, icons and AppStream metainfo; DESTDIR is honoured.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The README's pictures: the real game under Xvfb, driven by xdotool.
+screenshots: build
+	scripts/screenshots $(BUILD)/game/zandor docs/screenshots
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $(XVFB) $$b; done
