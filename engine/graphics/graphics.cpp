@@ -3,9 +3,11 @@
 //
 // Pacing keeps an absolute schedule of deadlines (16, 17, 17 ms for 60 Hz) and sleeps to the
 // next one, so rounding never drifts; a late frame restarts the schedule from its own time
-// instead of rushing the following frames to catch up.
+// instead of rushing the following frames to catch up. The sleep ends at the instant the
+// clock reaches the deadline, not whole milliseconds after some point inside the current one.
 #include "engine/graphics/graphics.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -35,6 +37,7 @@ struct ContextState {
     int pace_remainder_ms = 0;
     int pace_accum = 0;
     std::uint32_t pace_next_time = 0;
+    TPacingStats pace_stats;
 
     int flip_hook_id = -1;
     bool exit_registered = false;
@@ -178,6 +181,7 @@ std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int he
     s.pace_remainder_ms = 1000 - s.pace_period_ms * s.pace_rate;
     s.pace_accum = 0;
     s.pace_next_time = MillisecondClock();
+    s.pace_stats = {};
 
     s.opened = g;
     if (depth != 0) {
@@ -226,12 +230,27 @@ void Flip(int sync) {
     }
     const std::uint32_t now = MillisecondClock();
     const int wait = ClockDiff(s.pace_next_time, now);
+    ++s.pace_stats.paced_frames;
+    s.pace_stats.last_deadline = s.pace_next_time;
     if (wait > 0) {
-        SleepMilliseconds(wait);
+        SleepUntilMillisecond(s.pace_next_time);
     } else {
+        if (wait < 0) {
+            ++s.pace_stats.missed_deadlines;
+            s.pace_stats.worst_late_ms =
+                std::max(s.pace_stats.worst_late_ms, ClockElapsed(now, s.pace_next_time));
+        }
         s.pace_next_time = now;
     }
     s.driver->Flip(0);
+}
+
+TPacingStats PacingStats() {
+    return State().pace_stats;
+}
+
+void ResetPacingStats() {
+    State().pace_stats = {};
 }
 
 void Cls() {

@@ -6,6 +6,7 @@
 // real one; tests install a driver that needs no display.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,17 @@ std::shared_ptr<TGraphics> OpenedGraphics();
 void Flip(int sync = -1);
 // Clears the colour buffer with the clear colour.
 void Cls();
+
+// What the software pacing of Flip(-1) saw since the window opened or the last reset.
+// A frame misses its deadline when it reaches Flip after the millisecond its deadline names.
+struct TPacingStats {
+    std::uint64_t paced_frames = 0;
+    std::uint64_t missed_deadlines = 0;
+    std::uint32_t worst_late_ms = 0;  // the latest arrival of a missed frame
+    std::uint32_t last_deadline = 0;  // clock reading the last paced frame waited for
+};
+TPacingStats PacingStats();
+void ResetPacingStats();
 
 // Settings of the current graphics (all 0 when none is current).
 int GraphicsWidth();

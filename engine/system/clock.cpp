@@ -14,18 +14,31 @@ std::uint64_t MonotonicNanoseconds() {
            static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
+// Sleeps to an absolute instant, so an interrupted sleep resumes without drift.
+void SleepToNanosecond(std::uint64_t instant) {
+    timespec ts{static_cast<time_t>(instant / 1000000000u),
+                static_cast<long>(instant % 1000000000u)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
 class TRealClock final : public TClock {
   public:
     std::uint32_t Milliseconds() override {
         return static_cast<std::uint32_t>(MonotonicNanoseconds() / 1000000u);
     }
-    // Sleeps to an absolute deadline so an interrupted sleep resumes without drift.
     void Sleep(std::uint32_t ms) override {
-        const std::uint64_t deadline = MonotonicNanoseconds() + std::uint64_t{ms} * 1000000u;
-        timespec ts{static_cast<time_t>(deadline / 1000000000u),
-                    static_cast<long>(deadline % 1000000000u)};
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-        }
+        SleepToNanosecond(MonotonicNanoseconds() + std::uint64_t{ms} * 1000000u);
+    }
+    // The counter reads `deadline` from the first nanosecond of that millisecond on: waking
+    // exactly then, instead of sleeping whole milliseconds from a moment somewhere inside
+    // the current one, keeps a paced frame from starting up to a millisecond late.
+    void SleepUntil(std::uint32_t deadline) override {
+        const std::uint64_t now = MonotonicNanoseconds();
+        const std::uint64_t whole_ms = now / 1000000u;
+        const std::int32_t ahead = ClockDiff(deadline, static_cast<std::uint32_t>(whole_ms));
+        if (ahead <= 0) return;
+        SleepToNanosecond((whole_ms + static_cast<std::uint64_t>(ahead)) * 1000000u);
     }
 };
 
@@ -33,6 +46,11 @@ TRealClock real_clock;
 std::atomic<TClock*> current_clock{&real_clock};
 
 }  // namespace
+
+void TClock::SleepUntil(std::uint32_t deadline) {
+    const std::int32_t ahead = ClockDiff(deadline, Milliseconds());
+    if (ahead > 0) Sleep(static_cast<std::uint32_t>(ahead));
+}
 
 TClock& CurrentClock() {
     return *current_clock.load(std::memory_order_acquire);
@@ -48,6 +66,10 @@ std::uint32_t MillisecondClock() {
 
 void SleepMilliseconds(int ms) {
     if (ms > 0) CurrentClock().Sleep(static_cast<std::uint32_t>(ms));
+}
+
+void SleepUntilMillisecond(std::uint32_t deadline) {
+    CurrentClock().SleepUntil(deadline);
 }
 
 // The virtual clock is read by the mixer thread too, so its counter is atomic.

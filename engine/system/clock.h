@@ -15,6 +15,11 @@ class TClock {
     virtual std::uint32_t Milliseconds() = 0;
     // Sleeps until Milliseconds() has advanced by at least `ms` from now.
     virtual void Sleep(std::uint32_t ms) = 0;
+    // Sleeps until Milliseconds() reads `deadline` (compared in wrap-around arithmetic);
+    // returns at once when it already has. The default sleeps the whole milliseconds left,
+    // which may overshoot by up to one; clocks that can do better wake at the very instant
+    // the counter reaches the deadline.
+    virtual void SleepUntil(std::uint32_t deadline);
 };
 
 // The clock in force: the real one unless a test installed another.
@@ -26,6 +31,8 @@ void SetClock(TClock* clock);
 std::uint32_t MillisecondClock();
 // Sleeps `ms` milliseconds on the clock in force; 0 or less returns at once.
 void SleepMilliseconds(int ms);
+// Sleeps on the clock in force until it reads `deadline`; a past deadline returns at once.
+void SleepUntilMillisecond(std::uint32_t deadline);
 
 // later - earlier as a signed distance, correct across the 2^32 wrap for distances
 // under 2^31 ms. Conversion of an out-of-range unsigned value is modular in C++20.

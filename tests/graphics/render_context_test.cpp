@@ -58,6 +58,79 @@ TEST(GraphicsContext, AnOverrunIsFollowedByAFullPeriodNotACatchUp) {
     EXPECT_TRUE(next == 16 || next == 17) << next;
 }
 
+TEST(GraphicsContext, PacingStatsCountMissedDeadlinesAndTheWorstLateness) {
+    TScopedVirtualClock clock(0xFFFFFFFFu - 40);  // the misses straddle the wrap
+    TRecordingGraphics gfx;
+    ResetPacingStats();
+    Flip(-1);  // on time: sleeps to its deadline
+    EXPECT_EQ(PacingStats().last_deadline, MillisecondClock());
+    clock->Advance(17);  // reaches its deadline exactly: still on time
+    Flip(-1);
+    clock->Advance(20);  // 3 ms late
+    Flip(-1);
+    clock->Advance(29);  // the schedule restarted at the late frame: 13 ms late
+    Flip(-1);
+    clock->Advance(18);  // 1 ms late
+    Flip(-1);
+    Flip(-1);
+    TPacingStats stats = PacingStats();
+    EXPECT_EQ(stats.paced_frames, 6u);
+    EXPECT_EQ(stats.missed_deadlines, 3u);
+    EXPECT_EQ(stats.worst_late_ms, 13u);
+    EXPECT_EQ(stats.last_deadline, MillisecondClock());
+
+    // Unpaced presents are not counted; a reset or a new window starts from nothing.
+    Flip(0);
+    Flip(1);
+    EXPECT_EQ(PacingStats().paced_frames, 6u);
+    ResetPacingStats();
+    stats = PacingStats();
+    EXPECT_EQ(stats.paced_frames, 0u);
+    EXPECT_EQ(stats.missed_deadlines, 0u);
+    EXPECT_EQ(stats.worst_late_ms, 0u);
+    clock->Advance(100);
+    Flip(-1);
+    ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+    EXPECT_EQ(PacingStats().missed_deadlines, 0u);
+}
+
+// Records the absolute deadlines a paced flip asks for, and wakes a little after each as a
+// real scheduler would.
+class TDeadlineClock final : public TClock {
+  public:
+    std::uint32_t now = 0xFFFFFFFFu - 20;
+    std::vector<std::uint32_t> deadlines;
+    int relative_sleeps = 0;
+    std::uint32_t Milliseconds() override { return now; }
+    void Sleep(std::uint32_t ms) override {
+        ++relative_sleeps;
+        now += ms;
+    }
+    void SleepUntil(std::uint32_t deadline) override {
+        deadlines.push_back(deadline);
+        now = deadline;
+    }
+};
+
+TEST(GraphicsContext, PacedFlipsSleepToTheAbsoluteDeadline) {
+    TDeadlineClock clock;
+    SetClock(&clock);
+    {
+        TRecordingGraphics gfx;
+        const std::uint32_t opened = clock.now;
+        for (int i = 0; i < 6; ++i) {
+            clock.now += 5;  // the frame's own work
+            Flip(-1);
+        }
+        const std::vector<std::uint32_t> expected = {opened + 16, opened + 33, opened + 50,
+                                                     opened + 66, opened + 83, opened + 100};
+        EXPECT_EQ(clock.deadlines, expected);
+        EXPECT_EQ(clock.relative_sleeps, 0);
+        EXPECT_EQ(PacingStats().missed_deadlines, 0u);
+    }
+    SetClock(nullptr);
+}
+
 TEST(GraphicsContext, ExplicitSyncAndUnpacedGraphicsPresentAtOnce) {
     struct Case {
         int hertz;
