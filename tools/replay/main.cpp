@@ -3,6 +3,7 @@
 //
 //   zandor-replay play <recording>
 //   zandor-replay record <out> [--after-end <frames>] [--max-frames <n>]
+//                                      [--trace <file>]
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -16,7 +17,8 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: zandor-replay play <recording>\n"
-                 "       zandor-replay record <out> [--after-end <frames>] [--max-frames <n>]\n";
+                 "       zandor-replay record <out> [--after-end <frames>] [--max-frames <n>]\n"
+                 "                                    [--trace <file>]\n";
     return 2;
 }
 
@@ -62,6 +64,10 @@ int main(int argc, char** argv) {
     options.outPath = argv[2];
     for (int i = 3; i < argc; i += 2) {
         if (i + 1 >= argc) return Usage();
+        if (std::strcmp(argv[i], "--trace") == 0) {
+            options.tracePath = argv[i + 1];
+            continue;
+        }
         int* target = nullptr;
         if (std::strcmp(argv[i], "--after-end") == 0) target = &options.framesAfterEnd;
         if (std::strcmp(argv[i], "--max-frames") == 0) target = &options.maxFrames;

@@ -23,6 +23,8 @@
 #include "game/game.h"
 #include "game/globals.h"
 #include "tools/replay/recording.h"
+#include "tools/replay/replay_player.h"
+#include "tools/replay/state_hash.h"
 
 namespace {
 
@@ -147,8 +149,17 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
         err << "zandor-replay: cannot write " << options.outPath << '\n';
         return 1;
     }
+    std::ofstream trace;
+    if (!options.tracePath.empty()) {
+        trace.open(options.tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            err << "zandor-replay: cannot write " << options.tracePath << '\n';
+            return 1;
+        }
+    }
     TRecording recording;
     TRecorderState state;
+    std::uint64_t lastHash = 0;
     TFrameClock clock(CurrentClock(), CurrentClock().Milliseconds());
     recording.clockStart = clock.Held();
     state.clock = &clock;
@@ -181,6 +192,10 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
                 gate.Open();
                 const bool goOn = runFrame();
                 state.frame = nullptr;
+                lastHash = HashGameState();
+                if (trace.is_open()) {
+                    trace << FrameLine(static_cast<int>(recording.frames.size()), lastHash);
+                }
                 if (!goOn) break;
                 if (options.maxFrames > 0 &&
                     static_cast<int>(recording.frames.size()) >= options.maxFrames) {
@@ -215,6 +230,6 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
         return 1;
     }
     out << "recorded " << recording.frames.size() << " frames, score " << score << ", best chain "
-        << bestChain << " -> " << options.outPath << '\n';
+        << bestChain << ", final hash " << HashToHex(lastHash) << " -> " << options.outPath << '\n';
     return 0;
 }

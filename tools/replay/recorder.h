@@ -12,6 +12,9 @@ struct TRecordOptions {
     int framesAfterEnd = 90;
     // Hard limit on frames recorded (0: none).
     int maxFrames = 0;
+    // If set, the state hash of every frame of the real game is written there, in the form
+    // `play` prints, so a replay can be checked against the game it came from.
+    std::string tracePath;
 };
 
 // Runs the game and writes the recording. Returns the process status; failures are reported
