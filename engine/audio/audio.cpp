@@ -59,7 +59,7 @@ std::shared_ptr<TChannel> TSound::Cue(const std::shared_ptr<TChannel>&) {
 std::shared_ptr<TSound> TSound::Load(const std::string& url, int flags) {
     auto sample = LoadAudioSample(url);
     if (!sample) return nullptr;
-    return Load(sample, flags);
+    return AudioDriver().CreateSoundTakingSample(std::move(sample), flags);
 }
 
 std::shared_ptr<TSound> TSound::Load(const std::shared_ptr<TAudioSample>& sample, int flags) {
@@ -89,6 +89,11 @@ void TAudioDriver::Shutdown() {}
 
 std::shared_ptr<TSound> TAudioDriver::CreateSound(const std::shared_ptr<TAudioSample>&, int) {
     return std::make_shared<TSound>();
+}
+
+std::shared_ptr<TSound> TAudioDriver::CreateSoundTakingSample(std::shared_ptr<TAudioSample> sample,
+                                                              int flags) {
+    return CreateSound(sample, flags);
 }
 
 std::shared_ptr<TChannel> TAudioDriver::AllocChannel() {

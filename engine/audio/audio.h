@@ -108,6 +108,11 @@ class TAudioDriver {
     virtual void Shutdown();
     virtual std::shared_ptr<TSound> CreateSound(const std::shared_ptr<TAudioSample>& sample,
                                                 int flags);
+    // CreateSound for a sample its caller will not read again. A driver may take over the
+    // sample's data instead of copying it, so a long sound (the music is over 40 MB decoded)
+    // is never held twice. The default copies, as CreateSound does.
+    virtual std::shared_ptr<TSound> CreateSoundTakingSample(std::shared_ptr<TAudioSample> sample,
+                                                            int flags);
     virtual std::shared_ptr<TChannel> AllocChannel();
 };
 

@@ -81,18 +81,41 @@ void TMixaAudioDriver::Shutdown() {
 
 std::shared_ptr<TSound> TMixaAudioDriver::CreateSound(const std::shared_ptr<TAudioSample>& sample,
                                                       int flags) {
+    return CreateSoundTakingSample(sample, flags);
+}
+
+// `sample` is a copy of the caller's pointer here, so a use count of one after a converted
+// copy or a moved-in sample means no one else can see the data being taken.
+std::shared_ptr<TSound> TMixaAudioDriver::CreateSoundTakingSample(
+    std::shared_ptr<TAudioSample> sample, int flags) {
     if (!sample) return nullptr;
-    std::shared_ptr<TAudioSample> source = sample;
-    if (sample->format == SF_MONO16BE) source = sample->Convert(SF_MONO16LE);
-    if (sample->format == SF_STEREO16BE) source = sample->Convert(SF_STEREO16LE);
+    std::shared_ptr<TAudioSample> source = std::move(sample);
+    if (source->format == SF_MONO16BE) {
+        source = source->Convert(SF_MONO16LE);
+    } else if (source->format == SF_STEREO16BE) {
+        source = source->Convert(SF_STEREO16LE);
+    }
     if (!source) return nullptr;
     const int channels = AudioSampleChannels(source->format);
     if (channels == 0) return nullptr;
     const int bits = AudioSampleBytesPerFrame(source->format) * 8 / channels;
-    auto record = TMixaSampleRecord::Create(source->samples, source->length, source->hertz,
-                                            channels, bits, (flags & SOUND_LOOP) != 0);
+    const bool loop = (flags & SOUND_LOOP) != 0;
+    std::shared_ptr<TMixaSampleRecord> record;
+    if (source.use_count() == 1 && source->capacity >= 0 && source->samples) {
+        std::uint8_t* frames = source->samples;
+        const auto capacity = static_cast<std::size_t>(source->capacity);
+        const int length = source->length;
+        source->samples = nullptr;
+        source->capacity = -1;
+        source->length = 0;
+        record =
+            TMixaSampleRecord::Adopt(frames, capacity, length, source->hertz, channels, bits, loop);
+    } else {
+        record = TMixaSampleRecord::Create(source->samples, source->length, source->hertz, channels,
+                                           bits, loop);
+    }
     if (!record) return nullptr;
-    return TMixaSound::CreateWithSound(std::move(record), sample);
+    return TMixaSound::CreateWithSound(std::move(record), source);
 }
 
 std::shared_ptr<TChannel> TMixaAudioDriver::AllocChannel() {

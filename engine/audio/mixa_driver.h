@@ -29,6 +29,9 @@ class TMixaAudioDriver : public TAudioDriver {
     void Shutdown() override;
     std::shared_ptr<TSound> CreateSound(const std::shared_ptr<TAudioSample>& sample,
                                         int flags) override;
+    // Takes the sample's data when nothing else holds the sample.
+    std::shared_ptr<TSound> CreateSoundTakingSample(std::shared_ptr<TAudioSample> sample,
+                                                    int flags) override;
     std::shared_ptr<TChannel> AllocChannel() override;
 };
 

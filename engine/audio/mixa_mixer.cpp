@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include "engine/system/clock.h"
 
@@ -106,27 +107,30 @@ inline std::int64_t StepFor(std::int32_t rate, int hertz) {
     return static_cast<std::int64_t>(rate) * hertz / MIXA_OUTPUT_HERTZ;
 }
 
-}  // namespace
-
-std::shared_ptr<TMixaSampleRecord> TMixaSampleRecord::Create(const void* frames, int length,
-                                                             int hertz, int channels, int bits,
-                                                             bool loop) {
-    if ((channels != 1 && channels != 2) || (bits != 8 && bits != 16) || length < 0) {
-        return nullptr;
-    }
+// The frames' size in bytes without the guard frame, or -1 for a layout the mixer cannot
+// read or a size that does not fit.
+std::int64_t RecordBytes(int length, int channels, int bits) {
+    if ((channels != 1 && channels != 2) || (bits != 8 && bits != 16) || length < 0) return -1;
     const int bytes_per_frame = channels * bits / 8;
     const std::int64_t size = static_cast<std::int64_t>(length) * bytes_per_frame;
-    if (size + bytes_per_frame > INT_MAX) return nullptr;
+    return size + bytes_per_frame > INT_MAX ? -1 : size;
+}
+
+// Fills in a record around `owned` (with room for the guard frame) and writes the guard.
+std::shared_ptr<TMixaSampleRecord> MakeRecord(
+    std::unique_ptr<std::uint8_t, TMixaSampleRecord::TFree> owned, int length, int hertz,
+    int channels, int bits, bool loop) {
     auto rec = std::make_shared<TMixaSampleRecord>();
+    rec->data = std::move(owned);
+    std::uint8_t* data = rec->data.get();
     rec->hertz = hertz;
     rec->channels = channels;
     rec->bits = bits;
     rec->length = length;
-    rec->bytes_per_frame = bytes_per_frame;
+    rec->bytes_per_frame = channels * bits / 8;
     rec->loop = loop;
-    rec->data.reset(new std::uint8_t[static_cast<std::size_t>(size + bytes_per_frame)]);
-    std::uint8_t* data = rec->data.get();
-    if (length > 0) std::memcpy(data, frames, static_cast<std::size_t>(size));
+    const int bytes_per_frame = rec->bytes_per_frame;
+    const std::int64_t size = static_cast<std::int64_t>(length) * bytes_per_frame;
     std::uint8_t* guard = data + size;
     if (length == 0) {
         // Silence in the layout's own zero.
@@ -136,6 +140,38 @@ std::shared_ptr<TMixaSampleRecord> TMixaSampleRecord::Create(const void* frames,
         std::memcpy(guard, source, static_cast<std::size_t>(bytes_per_frame));
     }
     return rec;
+}
+
+}  // namespace
+
+std::shared_ptr<TMixaSampleRecord> TMixaSampleRecord::Create(const void* frames, int length,
+                                                             int hertz, int channels, int bits,
+                                                             bool loop) {
+    const std::int64_t size = RecordBytes(length, channels, bits);
+    if (size < 0) return nullptr;
+    std::unique_ptr<std::uint8_t, TFree> data(static_cast<std::uint8_t*>(
+        std::malloc(static_cast<std::size_t>(size) + channels * bits / 8)));
+    if (!data) throw std::bad_alloc();
+    if (size > 0) std::memcpy(data.get(), frames, static_cast<std::size_t>(size));
+    return MakeRecord(std::move(data), length, hertz, channels, bits, loop);
+}
+
+std::shared_ptr<TMixaSampleRecord> TMixaSampleRecord::Adopt(std::uint8_t* frames,
+                                                            std::size_t capacity, int length,
+                                                            int hertz, int channels, int bits,
+                                                            bool loop) {
+    std::unique_ptr<std::uint8_t, TFree> owned(frames);
+    const std::int64_t size = RecordBytes(length, channels, bits);
+    if (size < 0 || !owned) return nullptr;
+    const auto needed = static_cast<std::size_t>(size) + channels * bits / 8;
+    if (capacity < needed) {
+        // A large block grows in place or is remapped, not copied into a second block.
+        auto* grown = static_cast<std::uint8_t*>(std::realloc(owned.get(), needed));
+        if (!grown) throw std::bad_alloc();
+        (void)owned.release();
+        owned.reset(grown);
+    }
+    return MakeRecord(std::move(owned), length, hertz, channels, bits, loop);
 }
 
 void TMixaVoice::SetRate(std::int32_t value) {

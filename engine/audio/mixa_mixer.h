@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -27,13 +28,22 @@ struct TMixaSampleRecord {
     int length = 0;    // frames
     int bytes_per_frame = 0;
     bool loop = false;
-    std::unique_ptr<std::uint8_t[]> data;
+    struct TFree {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, TFree> data;  // from malloc
 
     // Copies `length` frames from `frames` (16-bit values in host order). Null when the
     // layout is not mono/stereo 8/16-bit or the size does not fit.
     [[nodiscard]] static std::shared_ptr<TMixaSampleRecord> Create(const void* frames, int length,
                                                                    int hertz, int channels,
                                                                    int bits, bool loop);
+    // As Create, but takes ownership of `frames`, a malloc block of `capacity` bytes (freed
+    // here also on failure), and grows it for the guard frame only if it has no room.
+    [[nodiscard]] static std::shared_ptr<TMixaSampleRecord> Adopt(std::uint8_t* frames,
+                                                                  std::size_t capacity, int length,
+                                                                  int hertz, int channels, int bits,
+                                                                  bool loop);
 };
 
 // Voice status values; VOICE_PAUSED is added while paused.
