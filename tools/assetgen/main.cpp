@@ -1,5 +1,6 @@
 // assetgen <dir>: writes every picture to <dir>/graphics and every sound to <dir>/sound.
 // Optional further arguments name the only files to write (e.g. "title.png shoot.ogg").
+// assetgen --icons <dir>: writes the desktop icons, which the game itself never loads.
 // The output depends on nothing but this program, so two runs give identical files.
 #include <cstdio>
 #include <exception>
@@ -13,6 +14,7 @@
 #include "tools/assetgen/dsp.h"
 #include "tools/assetgen/effects.h"
 #include "tools/assetgen/encoders.h"
+#include "tools/assetgen/icons.h"
 #include "tools/assetgen/music.h"
 #include "tools/assetgen/pictures.h"
 
@@ -58,6 +60,20 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <output dir> [file names...]\n", argv[0]);
         return 2;
+    }
+    if (std::string(argv[1]) == "--icons") {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: %s --icons <output dir>\n", argv[0]);
+            return 2;
+        }
+        try {
+            std::filesystem::create_directories(argv[2]);
+            WriteIcons(argv[2]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "assetgen: %s\n", e.what());
+            return 1;
+        }
+        return 0;
     }
     std::filesystem::path root = argv[1];
     std::set<std::string> only(argv + 2, argv + argc);
