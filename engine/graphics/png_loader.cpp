@@ -82,6 +82,10 @@ std::shared_ptr<TPixmap> DecodePng(TStream& stream, PngJob& job) {
     png_set_sig_bytes(job.png, 8);
     // libpng itself refuses larger headers before allocating anything.
     png_set_user_limits(job.png, MAX_IMAGE_DIMENSION, MAX_IMAGE_DIMENSION);
+    // Only IHDR, PLTE, tRNS and IDAT shape the pixels. libpng would allocate a text or profile
+    // chunk whole, at the size its length field claims, before reading it: a few hundred
+    // bytes could reserve hundreds of megabytes. Every other chunk is skipped unread instead.
+    png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     if (!ReadPngHeader(&job) || job.bit_depth != 8) return nullptr;
 
     const int width = static_cast<int>(job.width);

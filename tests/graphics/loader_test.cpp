@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -293,6 +294,81 @@ TEST(PngLoaderTest, BadDataIsRefusedWithoutCrashing) {
     const std::string text = "not a picture at all";
     EXPECT_FALSE(Decode(loader, Bytes(text.begin(), text.end())));
     EXPECT_FALSE(Decode(loader, TwoToneJpeg(3, JCS_RGB, {1, 2, 3}, {4, 5, 6})));
+}
+
+// `good` with one chunk spliced in after IHDR; `length` is what the chunk claims, `data` what
+// actually follows (a claim longer than the data makes a truncated file).
+Bytes WithChunkAfterHeader(const Bytes& good, const char type[4], std::uint32_t length,
+                           const Bytes& data) {
+    Bytes chunk = {static_cast<unsigned char>(length >> 24),
+                   static_cast<unsigned char>(length >> 16),
+                   static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)};
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 4; i < chunk.size(); ++i) {
+        crc ^= chunk[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.push_back(static_cast<unsigned char>(crc >> shift));
+    Bytes out = good;
+    out.insert(out.begin() + 33, chunk.begin(), chunk.end());  // after signature and IHDR
+    return out;
+}
+
+// A memory stream that remembers the largest single read asked of it: libpng reads a chunk it
+// keeps whole in one request of the length it allocated for it.
+class TRecordingStream : public TStream {
+  public:
+    explicit TRecordingStream(const Bytes& data)
+        : ram_(TRamStream::Create(static_cast<const void*>(data.data()),
+                                  static_cast<std::int64_t>(data.size()), 1, 0)) {}
+    std::int64_t Pos() override { return ram_->Pos(); }
+    std::int64_t Size() override { return ram_->Size(); }
+    std::int64_t Seek(std::int64_t pos) override { return ram_->Seek(pos); }
+    std::int64_t Read(void* buf, std::int64_t count) override {
+        largest = std::max(largest, count);
+        return ram_->Read(buf, count);
+    }
+
+    std::int64_t largest = 0;
+
+  private:
+    std::shared_ptr<TRamStream> ram_;
+};
+
+// libpng sizes a text or profile chunk's buffer from its length field before the bytes
+// arrive, so a few bytes claiming a huge chunk could reserve that much. The decoder skips
+// every chunk it has no use for, reading past it in small pieces: the picture loads whatever
+// size such a chunk has, a truncated one is refused, and no read is ever chunk-sized.
+TEST(PngLoaderTest, AncillaryChunksAreSkippedNotBuffered) {
+    PngFixture s;
+    const Bytes good = EncodePng(s);
+    ASSERT_GT(good.size(), 33u);
+    auto loader = NewPngLoader();
+    constexpr std::int64_t kSmallRead = 1 << 16;
+
+    auto text = [](std::size_t n) {
+        Bytes data = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+        data.resize(n, 'x');
+        return data;
+    };
+    const Bytes modest = text(std::size_t{1} << 16);
+    for (const char* type : {"tEXt", "iTXt", "zTXt", "iCCP", "gAMA", "sBIT"}) {
+        EXPECT_TRUE(Decode(loader, WithChunkAfterHeader(good, type, 1u << 16, modest))) << type;
+    }
+    {
+        TRecordingStream big(WithChunkAfterHeader(good, "zTXt", 24u << 20, text(24u << 20)));
+        EXPECT_TRUE(loader->LoadPixmap(big));
+        EXPECT_LE(big.largest, kSmallRead);
+    }
+    for (const char* type : {"tEXt", "iTXt", "zTXt", "iCCP"}) {
+        TRecordingStream hostile(WithChunkAfterHeader(good, type, 0x30000000u, modest));
+        EXPECT_FALSE(loader->LoadPixmap(hostile)) << type;
+        EXPECT_LE(hostile.largest, kSmallRead) << type;
+    }
 }
 
 // ---- JPEG ---------------------------------------------------------------------------------
