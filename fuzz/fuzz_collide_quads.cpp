@@ -67,10 +67,10 @@ std::shared_ptr<TPixmap> MakeMask(FuzzedDataProvider& in) {
 }
 
 // The test's cost grows with the area two quads share (every covered pixel of a textured quad
-// is sampled), so vertices are kept within 4096 pixels of the origin, far beyond any window, to
+// is sampled), so vertices are kept within 2048 pixels of the origin, well beyond the window, to
 // keep each run short. NaN stays NaN: its handling is part of what is tested.
 float Bounded(float f) {
-    constexpr float kLimit = 4096.0f;
+    constexpr float kLimit = 2048.0f;
     return f > kLimit ? kLimit : f < -kLimit ? -kLimit : f;
 }
 
