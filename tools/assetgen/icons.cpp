@@ -117,16 +117,17 @@ Canvas Icon(int size) {
 
     // The turret: a grey disc with an orange rim open towards the aim, the barrel in the gap.
     if (size >= 24) c.Draw(ShapeMask(size, Circle(cx, cy, r + 0.05f * s)), Hex(0x1A1A1E), 0.7f);
-    const float gap = 38 * kPi / 180;
+    // At the smallest size the mouth opens wider and darker, so the gap still reads.
+    const bool tiny = size < 24;
+    const float gap = (tiny ? 50 : 38) * kPi / 180;
     Sdf mouth = turned(Polygon({cx, cy, cx + 2 * r * std::cos(gap), cy - 2 * r * std::sin(gap),
                                 cx + 2 * r * std::cos(gap), cy + 2 * r * std::sin(gap)}));
     c.Draw(ShapeMask(size, Circle(cx, cy, r)),
            RadialShade(cx - 0.25f * r, cy - 0.3f * r, 1.2f * r, Hex(0xB4B6BC), Hex(0x74767C)));
-    c.Draw(ShapeMask(size,
-                     Intersect(Circle(cx, cy, r),
-                               Subtract(mouth, Circle(cx, cy, (size >= 24 ? 0.45f : 0.2f) * r)))),
-           Hex(0x46474C));
-    const float barrel = std::max(1.0f, 0.065f * s);
+    c.Draw(ShapeMask(size, Intersect(Circle(cx, cy, r),
+                                     Subtract(mouth, Circle(cx, cy, (tiny ? 0.0f : 0.45f) * r)))),
+           Hex(tiny ? 0x2C2D31 : 0x46474C));
+    const float barrel = tiny ? 0.8f : std::max(1.0f, 0.065f * s);
     // Small sizes have no room for the barrel's highlight, so the whole barrel is light.
     c.Draw(ShapeMask(size, turned(Box(cx, cy - barrel, cx + r + 0.04f * s, cy + barrel))),
            Hex(size >= 32 ? 0x5C5E64 : 0xB8BAC0));
