@@ -44,6 +44,13 @@ class TFrameClock final : public TClock {
             real_.Sleep(ms);
         }
     }
+    void SleepUntil(std::uint32_t deadline) override {
+        if (OnMain() && holding_.load()) {
+            TClock::SleepUntil(deadline);
+        } else {
+            real_.SleepUntil(deadline);  // keeps the real clock's exact wake-up for pacing
+        }
+    }
     // Holds the clock at the real time now and returns that time.
     std::uint32_t HoldNow() {
         const std::uint32_t now = real_.Milliseconds();
