@@ -18,6 +18,11 @@ class TWakeClock final : public TClock {
     void Sleep(std::uint32_t ms) override { real_.Sleep(ms); }
     void SleepUntil(std::uint32_t deadline) override {
         real_.SleepUntil(deadline);
+        Record(deadline);
+    }
+
+    // Records how long ago the real clock reached `deadline`.
+    void Record(std::uint32_t deadline) {
         const std::uint64_t now = Nanoseconds();
         // The counter is the monotonic time in whole milliseconds, cut to 32 bits: the
         // deadline's instant is the start of that millisecond, counted back from now.
@@ -36,6 +41,12 @@ class TWakeClock final : public TClock {
         std::sort(sorted.begin(), sorted.end());
         const auto index = static_cast<std::size_t>(q * static_cast<double>(sorted.size() - 1));
         return sorted[index];
+    }
+
+    double LateMeanMs() const {
+        double sum = 0;
+        for (double late : late_ms_) sum += late;
+        return late_ms_.empty() ? 0 : sum / static_cast<double>(late_ms_.size());
     }
 
     static std::uint64_t Nanoseconds() {
