@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
 #include "tools/replay/state_hash.h"
@@ -96,6 +97,12 @@ TEST_F(GameStateHash, IsStableAndFollowsEachGlobal) {
     EXPECT_TRUE(changes(aimAngle, 0.5f));
     EXPECT_TRUE(changes(fadeAlpha, 0.05f));
     EXPECT_TRUE(changes(bgBrightness, 1.0f));
+
+    const int seed = RandomSeed();
+    RandomFloat();
+    EXPECT_NE(HashGameState(), base);
+    SeedRandom(seed);
+    EXPECT_EQ(HashGameState(), base);
 }
 
 TEST_F(GameStateHash, FollowsEveryEntityField) {

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdio>
 
+#include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
 
@@ -107,6 +108,8 @@ std::uint64_t HashGameState() {
     h.Int(playTime);
     h.Int(waveStep);
     h.Int(shotSpeed);
+    // The generator's state: a rule that draws one number more or less shows at once.
+    h.Int(RandomSeed());
     for (float f : {baseX, baseY, baseAlpha, aimAngle, aimDistance, bgBrightness,
                     bgTargetBrightness, spriteGrey, fadeAlpha, musicVolume}) {
         h.Float(f);

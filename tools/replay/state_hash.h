@@ -1,6 +1,6 @@
 // A 64-bit fingerprint of the gameplay state after a frame: the screen, score, energy, play
-// time and wave position, the turret, and every enemy, ball and effect with its position and
-// state. Two runs that hash alike frame after frame played the same game.
+// time and wave position, the turret, the random generator, and every enemy, ball and effect
+// with its position and state. Two runs that hash alike frame after frame played the same game.
 #pragma once
 
 #include <cstdint>
