@@ -108,8 +108,8 @@ TEST(RecordingFormat, RejectsBadFramesWithTheirLine) {
 
 TEST(RecordingFormat, RejectsBadEvents) {
     const std::string head = "ZANDOR-REPLAY 1 0\n";
-    for (const char* bad : {"m", "m1", "m1,", "m,1", "m1,2,3", "m100001,0", "m1;2", "d0", "d4", "d",
-                            "u-1", "k256", "K-1", "k", "kx", "q1", "s0", "z", "M1,2"}) {
+    for (const char* bad : {"m", "m1", "m1,", "m,1", "m1,2,3", "m100001,0", "m1;2", "d-1", "d4",
+                            "d", "u-1", "k256", "K-1", "k", "kx", "q1", "s0", "z", "M1,2"}) {
         const std::string error = ErrorFor(head + "16 " + bad + "\nend 1\n");
         EXPECT_NE(error.find("line 2: "), std::string::npos) << bad << ": " << error;
         EXPECT_NE(error.find(std::string("'") + bad + "'"), std::string::npos)

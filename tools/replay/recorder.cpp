@@ -133,7 +133,7 @@ TObjectPtr LogEvent(int, const TObjectPtr& data, void* context) {
     // Buttons and keys the polled state ignores are left out, so the file stays parseable.
     const bool button = e.kind == TKind::kButtonDown || e.kind == TKind::kButtonUp;
     const bool key = e.kind == TKind::kKeyDown || e.kind == TKind::kKeyUp;
-    if ((button && (e.a < 1 || e.a > 3)) || (key && (e.a < 0 || e.a > 255))) return data;
+    if ((button && (e.a < 0 || e.a > 3)) || (key && (e.a < 0 || e.a > 255))) return data;
     if (state.frame) {
         state.frame->events.push_back(e);
     } else {

@@ -54,8 +54,8 @@ bool ParseEvent(std::string_view word, TReplayEvent& event, std::string& why) {
         }
         case 'd':
         case 'u':
-            if (!ParseInt(rest, 1, 3, a)) {
-                why = "bad mouse button (1-3)";
+            if (!ParseInt(rest, 0, 3, a)) {
+                why = "bad mouse button (0-3)";
                 return false;
             }
             event = {tag == 'd' ? TKind::kButtonDown : TKind::kButtonUp, static_cast<int>(a), 0};

@@ -11,7 +11,7 @@
 //
 // <step> is the milliseconds the clock moved since the previous frame began (the first
 // frame counts from the clock start). Events, in the order they arrived:
-//   m<x>,<y>   pointer moved to x,y          d<b> / u<b>  button b (1-3) pressed / released
+//   m<x>,<y>   pointer moved to x,y          d<b> / u<b>  button b (0-3) pressed / released
 //   k<c> / K<c> key c (0-255) down / up      q  window asked to close
 //   s / r       application suspended / resumed
 #pragma once
