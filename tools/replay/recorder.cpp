@@ -11,6 +11,7 @@
 #include "tools/replay/recorder.h"
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <ostream>
 #include <thread>
@@ -227,7 +228,12 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
     }
     clock.Release();
     SetClock(nullptr);
-    if (status != 0) return status;
+    if (status != 0) {
+        // No half-made recording is left behind to be mistaken for a game.
+        file.close();
+        std::remove(options.outPath.c_str());
+        return status;
+    }
 
     file << "# Recorded by zandor-replay record; replay with zandor-replay play <file>.\n";
     file << FormatRecording(recording);
