@@ -49,8 +49,8 @@ std::string FrameLine(int frame, std::uint64_t hash) {
 std::string FinalLine(const TReplayResult& r) {
     return "final frames " + std::to_string(r.framesPlayed) + " state " +
            std::to_string(r.finalState) + " score " + std::to_string(r.score) + " chain " +
-           std::to_string(r.bestChain) + " hash " + HashToHex(r.finalHash) + " trace " +
-           HashToHex(r.traceHash) + '\n';
+           std::to_string(r.bestChain) + " life " + std::to_string(r.life) + " hash " +
+           HashToHex(r.finalHash) + " trace " + HashToHex(r.traceHash) + '\n';
 }
 
 TReplayResult PlayRecording(const TRecording& recording, const TFrameReport& report) {
@@ -79,6 +79,7 @@ TReplayResult PlayRecording(const TRecording& recording, const TFrameReport& rep
     }
     result.score = score;
     result.bestChain = bestChain;
+    result.life = life;
     result.finalState = gameState;
     result.finalHash = result.hashes.empty() ? HashGameState() : result.hashes.back();
     return result;

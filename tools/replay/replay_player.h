@@ -16,6 +16,7 @@ struct TReplayResult {
     bool loopEnded = false;  // the game's loop asked to end (Escape or close) at the last frame
     std::int64_t score = 0;
     int bestChain = 0;
+    int life = 0;
     int finalState = 0;
     std::uint64_t finalHash = 0;
     std::uint64_t traceHash = 0;  // hash of every per-frame line of the printed output
