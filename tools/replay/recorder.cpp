@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <thread>
 
@@ -175,12 +176,13 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
 
     int status = 0;
     TSystemDriver* real = nullptr;
+    std::unique_ptr<TFrameGateDriver> gate;
     try {
         registerGameFiles();
         startEngineModules();
         real = &CurrentSystemDriver();
-        TFrameGateDriver gate(*real);
-        SetSystemDriver(&gate);
+        gate = std::make_unique<TFrameGateDriver>(*real);
+        SetSystemDriver(gate.get());
         InsertHook(EmitEventHookId(), LogEvent, &state, 1000);
         InsertHook(FlipHookId(), ReleaseClock, &state, 0);
 
@@ -197,7 +199,7 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
                 recording.frames.push_back(TReplayFrame{now - previous, {}});
                 previous = now;
                 state.frame = &recording.frames.back();
-                gate.Open();
+                gate->Open();
                 const bool goOn = runFrame();
                 state.frame = nullptr;
                 lastHash = HashGameState();
@@ -217,15 +219,15 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
                 }
             }
         }
-        DeleteHook(FlipHookId(), ReleaseClock, &state);
-        DeleteHook(EmitEventHookId(), LogEvent, &state);
         EndGraphics();
-        SetSystemDriver(real);
     } catch (const std::exception& error) {
         err << "zandor-replay: " << error.what() << '\n';
-        if (real) SetSystemDriver(real);
         status = 1;
     }
+    // The hooks and the gate refer to this function's locals; none may outlive it.
+    DeleteHook(FlipHookId(), ReleaseClock, &state);
+    DeleteHook(EmitEventHookId(), LogEvent, &state);
+    if (real) SetSystemDriver(real);
     clock.Release();
     SetClock(nullptr);
     if (status != 0) {
@@ -241,6 +243,10 @@ int RecordGame(const TRecordOptions& options, std::ostream& out, std::ostream& e
     if (!file) {
         err << "zandor-replay: cannot write " << options.outPath << '\n';
         return 1;
+    }
+    if (state.droppedEvents > 0) {
+        err << "zandor-replay: warning: " << state.droppedEvents
+            << " events arrived outside a frame and are not in the recording\n";
     }
     out << "recorded " << recording.frames.size() << " frames, score " << score << ", best chain "
         << bestChain << ", final hash " << HashToHex(lastHash) << " -> " << options.outPath << '\n';
