@@ -59,7 +59,7 @@ inline constexpr int kMaxReplayFrames = 1'000'000;
 inline constexpr int kMaxPointerCoordinate = 100'000;
 
 // Parses `text`. On failure returns false and sets `error` to one line naming the line
-// number and the fault; `out` is then unspecified.
+// number and the fault; `out` then holds only part of the file.
 bool ParseRecording(const std::string& text, TRecording& out, std::string& error);
 // The text of `recording`; runs of identical event-free frames are folded into one line.
 std::string FormatRecording(const TRecording& recording);
