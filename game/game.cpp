@@ -4,6 +4,7 @@
 #include <exception>
 #include <iterator>
 #include <ostream>
+#include <string>
 
 #include "engine/audio/audio.h"
 #include "engine/graphics/graphics.h"
@@ -63,6 +64,41 @@ void drawLoadingFrame() {
     Flip(-1);
 }
 
+// OpenGL drivers make a picture's texture, and software ones like Mesa's llvmpipe compile the
+// code that draws it, only when it is first drawn: several milliseconds each, enough to miss
+// the first frame of play and the first frames of each new sight. Drawing every picture and
+// glyph once now, behind the loading frame and wiped before anything is shown, moves that
+// cost into start-up. The draw state is left as it was.
+void warmUpRenderer() {
+    int red = 0, green = 0, blue = 0;
+    GetColor(red, green, blue);
+    const float alpha = GetAlpha();
+    float scaleX = 1, scaleY = 1;
+    GetScale(scaleX, scaleY);
+
+    SetScale(1, 1);
+    for (std::shared_ptr<TImage>* target : kImageTargets) {
+        // Translucent tinted and opaque white are drawn differently by some drivers.
+        SetAlpha(0.5f);
+        SetColor(128, 128, 128);
+        DrawImage(*target, 400, 300, 0);
+        SetAlpha(1);
+        SetColor(255, 255, 255);
+        DrawImage(*target, 400, 300, 0);
+    }
+    std::string glyphs;
+    for (char c = ' '; c <= '~'; ++c) glyphs += c;
+    DrawText(glyphs, 0, 0);
+    DrawLine(0, 0, 10, 10, 1);
+    DrawOval(0, 0, 10, 10);
+    DrawRect(0, 0, 10, 10);
+    Cls();
+
+    SetColor(red, green, blue);
+    SetAlpha(alpha);
+    SetScale(scaleX, scaleY);
+}
+
 }  // namespace
 
 std::string loadGameAssets(const std::string& prefix) {
@@ -100,6 +136,7 @@ std::string startUp() {
     SeedRandom(static_cast<int>(MillisecondClock()));
     std::string failure = loadGameAssets("incbin::");
     if (!failure.empty()) return failure;
+    warmUpRenderer();
     musicChannel = AllocChannel();
     return {};
 }

@@ -27,22 +27,24 @@ TEST(FlowStartup, LoadingFrameShowsTheLineOnWhiteAtFiveTimesSize) {
     EXPECT_EQ(AppTitle(), "Qel Arcade /// ZANDOR by QEL 2008");
     EXPECT_EQ(game.Context().graphics_created, 1);
 
-    // Until the first frame the recorded calls are those of start-up.
+    // Until the first frame the recorded calls are those of start-up; the loading frame ends
+    // at the first flip after its text.
     const auto& calls = game.Draws().Calls();
-    size_t cls = 0, text = 0, flip = 0;
-    for (size_t i = 0; i < calls.size(); ++i) {
-        if (calls[i].kind == TDrawKind::Cls) cls = i;
-        if (calls[i].kind == TDrawKind::DrawImage && calls[i].glyph != 0 && text == 0) text = i;
-        if (calls[i].kind == TDrawKind::Flip) flip = i;
+    const size_t none = calls.size();
+    size_t cls = none, text = none, flip = none;
+    for (size_t i = 0; i < calls.size() && flip == none; ++i) {
+        if (calls[i].kind == TDrawKind::Cls && text == none) cls = i;
+        if (calls[i].kind == TDrawKind::DrawImage && calls[i].glyph != 0 && text == none) text = i;
+        if (calls[i].kind == TDrawKind::Flip && text != none) flip = i;
     }
-    ASSERT_GT(text, cls);
-    ASSERT_GT(flip, text);
+    ASSERT_LT(flip, none);
+    ASSERT_LT(cls, text);
     const auto clsColours = game.Draws().CallsOf(TDrawKind::SetClsColor);
     ASSERT_FALSE(clsColours.empty());
     EXPECT_EQ(clsColours.back().args, (std::vector<float>{255, 255, 255}));
 
     const auto texts = game.Texts();
-    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts[0].text, "OMG IT LOADS!!!");
     EXPECT_EQ(texts[0].x, 100);
     EXPECT_EQ(texts[0].y, 250);
@@ -52,6 +54,53 @@ TEST(FlowStartup, LoadingFrameShowsTheLineOnWhiteAtFiveTimesSize) {
     EXPECT_EQ(texts[0].green, 200);
     EXPECT_EQ(texts[0].blue, 200);
     EXPECT_EQ(calls[text].blend, BLEND_ALPHA);
+}
+
+TEST(FlowStartup, EveryTextureIsMadeBehindTheLoadingFrameAndNoneInTheFirstFrames) {
+    TGameHarness game;
+    ASSERT_EQ(game.StartUpFailure(), "");
+    const auto& calls = game.Draws().Calls();
+    size_t flip = calls.size();
+    bool text = false;
+    for (size_t i = 0; i < calls.size() && flip == calls.size(); ++i) {
+        if (calls[i].kind == TDrawKind::DrawImage && calls[i].glyph != 0) text = true;
+        if (calls[i].kind == TDrawKind::Flip && text) flip = i;
+    }
+    ASSERT_LT(flip, calls.size());
+    // After the loading frame: textures made, nothing presented, and nothing drawn after the
+    // last wipe, so the title frame starts from a clear screen.
+    int made = 0;
+    size_t lastDraw = flip, lastCls = flip;
+    for (size_t i = flip + 1; i < calls.size(); ++i) {
+        EXPECT_NE(calls[i].kind, TDrawKind::Flip);
+        if (calls[i].kind == TDrawKind::CreateFrame) ++made;
+        if (calls[i].kind == TDrawKind::DrawImage) lastDraw = i;
+        if (calls[i].kind == TDrawKind::Cls) lastCls = i;
+    }
+    EXPECT_GE(made, 19);
+    EXPECT_GT(lastCls, lastDraw);
+    // The loading frame's draw state is left as it was.
+    int red = 0, green = 0, blue = 0;
+    GetColor(red, green, blue);
+    EXPECT_EQ((std::vector<int>{red, green, blue}), (std::vector<int>{200, 200, 200}));
+    float scaleX = 0, scaleY = 0;
+    GetScale(scaleX, scaleY);
+    EXPECT_EQ(scaleX, 5);
+    EXPECT_EQ(scaleY, 5);
+    EXPECT_EQ(GetAlpha(), 1);
+
+    // The title, then the first seconds of play with shots, hits and the HUD's digits.
+    game.RunFrames(1);
+    EXPECT_TRUE(game.Draws().CallsOf(TDrawKind::CreateFrame).empty());
+    game.StartNewGame();
+    for (int frame = 0; frame < 600; ++frame) {
+        if (frame % 10 == 0) {
+            game.MovePointer(400 + (frame % 200), 100);
+            game.Click(1);
+        }
+        game.RunFrames(1);
+        ASSERT_TRUE(game.Draws().CallsOf(TDrawKind::CreateFrame).empty()) << "frame " << frame;
+    }
 }
 
 TEST(FlowStartup, AssetsAreLoadedMidHandledAndTheMusicChannelExists) {
