@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -319,12 +320,14 @@ Bytes WithChunkAfterHeader(const Bytes& good, const char type[4], std::uint32_t 
 }
 
 // A memory stream that remembers the largest single read asked of it: libpng reads a chunk it
-// keeps whole in one request of the length it allocated for it.
+// keeps whole in one request of the length it allocated for it. It owns its bytes, so it can
+// be built from a temporary.
 class TRecordingStream : public TStream {
   public:
-    explicit TRecordingStream(const Bytes& data)
-        : ram_(TRamStream::Create(static_cast<const void*>(data.data()),
-                                  static_cast<std::int64_t>(data.size()), 1, 0)) {}
+    explicit TRecordingStream(Bytes data)
+        : data_(std::move(data)),
+          ram_(TRamStream::Create(static_cast<const void*>(data_.data()),
+                                  static_cast<std::int64_t>(data_.size()), 1, 0)) {}
     std::int64_t Pos() override { return ram_->Pos(); }
     std::int64_t Size() override { return ram_->Size(); }
     std::int64_t Seek(std::int64_t pos) override { return ram_->Seek(pos); }
@@ -336,6 +339,7 @@ class TRecordingStream : public TStream {
     std::int64_t largest = 0;
 
   private:
+    Bytes data_;
     std::shared_ptr<TRamStream> ram_;
 };
 
