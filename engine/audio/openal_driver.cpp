@@ -1,11 +1,11 @@
 // The OpenAL driver, loaded at run time: registered only when libopenal.so.1 is present.
-#include "engine/audio/openal_driver.h"
+#include "engine/audio/internal/openal_driver.h"
 
 #include <dlfcn.h>
 
 #include <cmath>
 
-#include "engine/audio/audio_modules.h"
+#include "engine/audio/internal/audio_modules.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SDL2 windows and OpenGL contexts for the context level, plus the hidden texture-owning
 // context. SDL's video subsystem is started lazily; without a display every create fails
 // softly with null instead of ending the program.
-#include "engine/graphics/gl_graphics_driver.h"
+#include "engine/graphics/internal/gl_graphics_driver.h"
 
 #include <SDL.h>
 

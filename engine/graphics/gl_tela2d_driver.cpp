@@ -1,6 +1,6 @@
 // Fixed-function OpenGL for the 2D driver: blend table, colour bytes, scissor viewport, the
 // matrix applied on the CPU to every vertex, and textures made in the shared context.
-#include "engine/graphics/gl_tela2d_driver.h"
+#include "engine/graphics/internal/gl_tela2d_driver.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/graphics/gl_graphics_driver.h"
 #include "engine/graphics/image.h"
+#include "engine/graphics/internal/gl_graphics_driver.h"
 #include "engine/graphics/pixmap.h"
 #include "engine/graphics/render.h"
 #include "engine/system/runtime_error.h"

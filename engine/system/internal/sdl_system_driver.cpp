@@ -1,6 +1,6 @@
 // SDL events to input events, and the SDL pump with a cheap "nothing new" check so queries
 // can run many times a frame.
-#include "engine/system/sdl_system_driver.h"
+#include "engine/system/internal/sdl_system_driver.h"
 
 #include <SDL2/SDL_syswm.h>
 #include <poll.h>
