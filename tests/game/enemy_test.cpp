@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/system/event.h"
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 #include "tests/game/entity_test_support.h"
 #include "tests/support/graphics/recording_driver.h"
 
@@ -51,7 +53,7 @@ TEST_F(Enemies, ARowOfMoversInTheLineOfFireScoresTheSumOfSquares) {
         game.MovePointer(790, 300);  // aim along +x, the movers' facing
         for (int i = 0; i < n; ++i) mover(480 + 80.0f * i, 300);
         game.Frame();
-        game.Click(1);
+        game.Click(MOUSE_LEFT);
 
         std::vector<std::string> labels;
         const int frames = game.RunUntil(
@@ -239,7 +241,7 @@ TEST_F(Enemies, ShipContactsTakeLifeToZeroAndEndTheGame) {
 }
 
 TEST_F(Enemies, ShipHitFlashesDrawTheirYOffsetBeforeTheirX) {
-    life = 50;
+    life = START_LIFE;
     tEnemyMove::ini(400, 300, 0, 0, 0);
     SeedRandom(31337);
     game.Frame();

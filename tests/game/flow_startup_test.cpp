@@ -105,7 +105,7 @@ TEST(FlowStartup, EveryTextureIsMadeBehindTheLoadingFrameAndNoneInTheFirstFrames
     for (int frame = 0; frame < 600; ++frame) {
         if (frame % 10 == 0) {
             game.MovePointer(400 + (frame % 200), 100);
-            game.Click(1);
+            game.Click(MOUSE_LEFT);
         }
         game.RunFrames(1);
         ASSERT_TRUE(game.Draws().CallsOf(TDrawKind::CreateFrame).empty()) << "frame " << frame;
