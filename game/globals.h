@@ -23,30 +23,27 @@ inline constexpr int GAME_STATE_END = 4;
 
 // Every global of the game's state, with the value it holds at program start and again after
 // restoreStartGlobals: X(type, name, start value).
-#define ZANDOR_GAME_GLOBALS(X)                                  \
-    X(int, gameState, GAME_STATE_TITLE)                         \
-    X(float, baseX, 0)                                          \
-    X(float, baseY, 0)                                          \
-    X(float, baseAlpha, 0)                                      \
-    X(float, aimAngle, 0)                                       \
-    X(float, aimDistance, 0)                                    \
-    X(int, shotSpeed, 0)                                        \
-    X(int, life, 0)                                             \
-    X(std::int64_t, score, 0)                                   \
-    X(int, bestChain, 0)                                        \
-    X(std::shared_ptr<tEntityList<tEnemy>>, enemyList, nullptr) \
-    X(std::shared_ptr<tEntityList<tPlayer>>, shotList, nullptr) \
-    X(std::shared_ptr<tEntityList<tFX>>, fxList, nullptr)       \
-    X(std::shared_ptr<tEntityList<tbgFX>>, bgfxList, nullptr)   \
-    X(float, bgBrightness, 0)                                   \
-    X(float, bgTargetBrightness, 0)                             \
-    X(float, spriteGrey, 0)                                     \
-    X(int, startTime, 0)                                        \
-    X(int, playTime, 0)                                         \
-    X(int, waveStep, 0)                                         \
-    X(float, fadeAlpha, 0)                                      \
-    X(float, musicVolume, 0)                                    \
+// clang-format off
+#define ZANDOR_GAME_GLOBALS(X)                                                          \
+    X(int, gameState, GAME_STATE_TITLE)                                                 \
+    /* the turret */                                                                    \
+    X(float, baseX, 0) X(float, baseY, 0) X(float, baseAlpha, 0)                        \
+    X(float, aimAngle, 0) X(float, aimDistance, 0) X(int, shotSpeed, 0) X(int, life, 0) \
+    /* the chains */                                                                    \
+    X(std::int64_t, score, 0) X(int, bestChain, 0)                                      \
+    /* the entity lists; each new game makes them */                                    \
+    X(std::shared_ptr<tEntityList<tEnemy>>, enemyList, nullptr)                         \
+    X(std::shared_ptr<tEntityList<tPlayer>>, shotList, nullptr)                         \
+    X(std::shared_ptr<tEntityList<tFX>>, fxList, nullptr)                               \
+    X(std::shared_ptr<tEntityList<tbgFX>>, bgfxList, nullptr)                           \
+    /* the background */                                                                \
+    X(float, bgBrightness, 0) X(float, bgTargetBrightness, 0) X(float, spriteGrey, 0)   \
+    /* the wave clock */                                                                \
+    X(int, startTime, 0) X(int, playTime, 0) X(int, waveStep, 0)                        \
+    /* the closing screens and the music */                                             \
+    X(float, fadeAlpha, 0) X(float, musicVolume, 0)                                     \
     X(std::shared_ptr<TChannel>, musicChannel, nullptr)
+// clang-format on
 
 #define ZANDOR_DECLARE_GLOBAL(type, name, start) extern type name;
 ZANDOR_GAME_GLOBALS(ZANDOR_DECLARE_GLOBAL)
