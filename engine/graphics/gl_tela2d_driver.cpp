@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <numbers>
 
 #include "engine/graphics/image.h"
 #include "engine/graphics/internal/gl_graphics_driver.h"
@@ -309,7 +310,7 @@ void TGLTela2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx,
     DisableTexture();
     glBegin(GL_POLYGON);
     for (int i = 0; i < segments; ++i) {
-        const double t = i * 360.0 / segments * (M_PI / 180.0);
+        const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
         const float x = cx + static_cast<float>(std::cos(t)) * xr;
         const float y = cy - static_cast<float>(std::sin(t)) * yr;
         glVertex2f(x * ix_ + y * iy_ + tx, x * jx_ + y * jy_ + ty);

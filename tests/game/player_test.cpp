@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "engine/system/event.h"
@@ -73,8 +74,8 @@ TEST_F(Turret, AimsAtThePointerAndFiresTowardsIt) {
         EXPECT_NEAR(aimDistance, std::hypot(c.px - FIELD_CENTRE_X, c.py - FIELD_CENTRE_Y), 1e-3);
         ASSERT_TRUE(ball);
         EXPECT_EQ(ball->combo, 0);
-        EXPECT_NEAR(ball->speedx, 20 * std::cos(c.angle * M_PI / 180), 1e-3);
-        EXPECT_NEAR(ball->speedy, 20 * std::sin(c.angle * M_PI / 180), 1e-3);
+        EXPECT_NEAR(ball->speedx, SHOT_SPEED * std::cos(c.angle * std::numbers::pi / 180), 1e-3);
+        EXPECT_NEAR(ball->speedy, SHOT_SPEED * std::sin(c.angle * std::numbers::pi / 180), 1e-3);
         // Updated in the frame it was fired: drawn at the centre, then moved once.
         EXPECT_FLOAT_EQ(ball->x, FIELD_CENTRE_X + ball->speedx);
         EXPECT_FLOAT_EQ(ball->y, FIELD_CENTRE_Y + ball->speedy);
