@@ -5,8 +5,8 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay check-fuzz fuzz bench \
-	install screenshots assets format clean
+.PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
+	check-fuzz fuzz bench install screenshots assets format clean
 
 all: build
 
