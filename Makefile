@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
 .PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
-	check-fuzz fuzz bench install screenshots assets format clean
+	check-fuzz fuzz bench install screenshots assets format clean package check-package
 
 all: build
 
@@ -67,6 +67,13 @@ fuzz: deps
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package zandor_VERSION_ARCH.deb, built in $(BUILD)-package/, and the proof that it
+# is lintian clean, installs into a minimal bookworm and runs there (root; see the script).
+package: deps
+	@JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/make-deb $(BUILD)-package
+check-package: package
+	scripts/check-package $(BUILD)-package/zandor_*.deb
 
 # The README's pictures: the real game under Xvfb, driven by xdotool.
 screenshots: build
