@@ -66,6 +66,12 @@ class TSDLEventTranslator {
     bool lastWasClose_ = false;
 };
 
+// The platform part of the pump: sdl_x11_pump.cpp on Linux, web_pump.cpp in the browser.
+// True when the window system behind `window` holds nothing SDL has not queued yet.
+bool WindowSystemQuiet(SDL_Window* window);
+// Runs at the start of every Poll and Wait, for what the platform must do between frames.
+void BeforePump();
+
 class TSDLSystemDriver final : public TSystemDriver, private TSDLWindowSystem {
   public:
     TSDLSystemDriver();
@@ -89,7 +95,7 @@ class TSDLSystemDriver final : public TSystemDriver, private TSDLWindowSystem {
     void Translate(const SDL_Event& event);
 
     TSDLEventTranslator translator_;
-    // A window through which the X connection is found for the cheap pending check.
+    // A window through which the window system is asked for the cheap pending check.
     std::uint32_t probeWindow_ = 0;
     std::uint64_t lastPumpNs_ = 0;
 };
