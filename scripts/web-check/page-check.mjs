@@ -42,7 +42,9 @@ const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   headless: true,
   args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
-         '--enable-unsafe-swiftshader', '--window-size=1000,800'],
+         '--enable-unsafe-swiftshader', '--window-size=1000,800',
+         // As a real browser: no sound before the player's first gesture.
+         '--autoplay-policy=user-gesture-required'],
 });
 const page = await browser.newPage();
 await page.setViewport({ width: 1000, height: 800 });
@@ -160,7 +162,8 @@ while (Date.now() - playStart < playSeconds * 1000) {
   await page.mouse.click(...at(x, y));
   ++clicks;
   if (clicks === 8 && args.screenshot) {
-    await page.screenshot({ path: args.screenshot, clip: { x: box.x - 100, y: box.y - 60, width: 1000, height: 720 } });
+    const top = await page.evaluate(() => document.querySelector('h1').getBoundingClientRect().top);
+    await page.screenshot({ path: args.screenshot, clip: { x: box.x - 40, y: Math.max(0, top - 16), width: 880, height: box.y + 620 - Math.max(0, top - 16) } });
   }
   await sleep(250);
 }
