@@ -2,6 +2,8 @@
 // lines and glDrawPixels are all there.
 #include "engine/graphics/gl_platform.h"
 
+#include <SDL.h>
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -49,4 +51,8 @@ void GLReadPixels(int x, int y, TPixmap& pixmap) {
     glPixelStorei(GL_PACK_ROW_LENGTH, pixmap.pitch / 4);
     glReadPixels(x, y, pixmap.width, pixmap.height, GL_RGBA, GL_UNSIGNED_BYTE, pixmap.pixels);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+}
+
+void DeleteGLContext(void* context) {
+    SDL_GL_DeleteContext(context);
 }

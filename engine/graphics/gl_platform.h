@@ -1,4 +1,4 @@
-// The few OpenGL calls the 2D driver makes that differ between desktop OpenGL and the
+// The few OpenGL calls of the 2D and context drivers that differ between desktop OpenGL and the
 // browser's fixed-function emulation over WebGL: gl_platform.cpp on Linux,
 // web_gl_platform.cpp in the browser. Everything else in the driver is one code path.
 //
@@ -11,6 +11,8 @@
 //     untinted and unblended; texturing is off and colour may be changed on return.
 //   - GLReadPixels: the window rectangle whose bottom-left pixel is (x, y) into the pixmap,
 //     bottom row first, leaving the pixmap's bytes alone where the window has none.
+//   - DeleteGLContext: give back an SDL GL context the program made, when the platform can
+//     do so without touching its other contexts.
 #pragma once
 
 class TPixmap;
@@ -20,3 +22,4 @@ void GLUploadTexture(const TPixmap& pixmap, int level);
 void GLLine(float x0, float y0, float x1, float y1, float width);
 void GLDrawPixels(const TPixmap& pixmap, int x, int y, int graphics_height);
 void GLReadPixels(int x, int y, TPixmap& pixmap);
+void DeleteGLContext(void* context);

@@ -104,3 +104,10 @@ void GLReadPixels(int x, int y, TPixmap& pixmap) {
         std::memcpy(pixmap.PixelPtr(0, r), bytes.data() + row * static_cast<std::size_t>(r), row);
     }
 }
+
+// Every SDL context on the page is the canvas's one WebGL context (SDL's EGL emulation has
+// just one), so deleting the game's would take the texture-owning context with it, and the
+// textures freed after it would reach a context that is gone. It lives as long as the page.
+void DeleteGLContext(void* context) {
+    (void)context;
+}

@@ -168,6 +168,21 @@ while (Date.now() - playStart < playSeconds * 1000) {
   await sleep(250);
 }
 const frames = await page.evaluate(() => zandorStats.frames.slice());
+
+// A drag that leaves the canvas: the moves outside it still arrive (pointer capture).
+await page.evaluate(() => {
+  window.zandorOutside = 0;
+  document.getElementById('canvas').addEventListener('mousemove', (e) => {
+    const r = e.target.getBoundingClientRect();
+    if (e.clientX > r.right || e.clientY > r.bottom) ++window.zandorOutside;
+  });
+});
+await page.mouse.move(...at(700, 500));
+await page.mouse.down();
+await page.mouse.move(...at(870, 640), { steps: 4 });
+await page.mouse.up();
+const outside = await page.evaluate(() => window.zandorOutside);
+if (outside === 0) fail('no pointer moves reached the canvas outside it while the button was held');
 const sound = await page.evaluate(() => window.zandorAudio);
 if (!(sound.peak > 0.01)) fail(`the audio output is silent (peak ${sound.peak})`);
 else say(`${clicks} clicks over ${playSeconds} s; audio peak ${sound.peak.toFixed(3)}, ${sound.gaps} silent gaps of 30 ms or more`);
@@ -178,6 +193,18 @@ if (intervals.length) {
   const missed = intervals.filter((d) => d > 1000 / 60 * 1.5).length;
   say(`frames during play: ${intervals.length + 1} in ${playSeconds} s, interval median ${q(0.5).toFixed(1)} ms, p99 ${q(0.99).toFixed(1)} ms, ${missed} over 25 ms`);
 }
+// Holding Escape ends the game; the page says so and offers another.
+await page.keyboard.down('Escape');
+await sleep(600);
+await page.keyboard.up('Escape');
+let endedShown = false;
+for (let i = 0; i < 50 && !endedShown; ++i) {
+  endedShown = await page.evaluate(() => !document.getElementById('ended').hidden);
+  if (!endedShown) await sleep(100);
+}
+if (!endedShown) fail('holding Escape did not end the game with the page saying so');
+else say('held Escape: the game ended and the page offers to play again');
+
 if (bench) {
   // The title on its own, after a reload: frame intervals with nothing else happening.
   await page.goto(`${origin}/?stats`, { waitUntil: 'load' });
