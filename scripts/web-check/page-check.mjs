@@ -156,13 +156,14 @@ else say(`playing: field mean brightness ${play.mean.toFixed(1)}, HUD ${play.hud
 // Play with clicks, then look for errors; frame intervals are taken over this stretch.
 await page.evaluate(() => { zandorStats.frames.length = 0; window.zandorAudio.blocks = window.zandorAudio.silent = window.zandorAudio.gaps = 0; });
 const playStart = Date.now();
-let clicks = 0;
+let clicks = 0, shot = false;
 while (Date.now() - playStart < playSeconds * 1000) {
   const x = 120 + ((clicks * 173) % 560), y = 80 + ((clicks * 97) % 380);
   await page.mouse.move(...at(x, y), { steps: 3 });
   await page.mouse.click(...at(x, y));
   ++clicks;
-  if (clicks === 8 && args.screenshot) {
+  if (!shot && args.screenshot && Date.now() - playStart > Math.min(12, playSeconds / 2) * 1000) {
+    shot = true;
     const top = await page.evaluate(() => document.querySelector('h1').getBoundingClientRect().top);
     await page.screenshot({ path: args.screenshot, clip: { x: box.x - 40, y: Math.max(0, top - 16), width: 880, height: box.y + 620 - Math.max(0, top - 16) } });
   }
