@@ -387,14 +387,12 @@ void TSDLEventTranslator::ApplyCursor() {
 TSDLSystemDriver::TSDLSystemDriver() : translator_(*this) {}
 
 void TSDLSystemDriver::Poll() {
-    BeforePump();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     if (NothingPending()) return;
     PumpAndTranslate();
 }
 
 void TSDLSystemDriver::Wait() {
-    BeforePump();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_Event event;
     if (SDL_WaitEvent(&event)) Translate(event);

@@ -69,8 +69,6 @@ class TSDLEventTranslator {
 // The platform part of the pump: sdl_x11_pump.cpp on Linux, web_pump.cpp in the browser.
 // True when the window system behind `window` holds nothing SDL has not queued yet.
 bool WindowSystemQuiet(SDL_Window* window);
-// Runs at the start of every Poll and Wait, for what the platform must do between frames.
-void BeforePump();
 
 class TSDLSystemDriver final : public TSystemDriver, private TSDLWindowSystem {
   public:

@@ -14,5 +14,3 @@ bool WindowSystemQuiet(SDL_Window* window) {
     pollfd fd{ConnectionNumber(display), POLLIN, 0};
     return poll(&fd, 1, 0) == 0;
 }
-
-void BeforePump() {}

@@ -3,17 +3,18 @@
 //
 // The toolchain's clock_nanosleep with TIMER_ABSTIME treats the instant as a duration and
 // busy-waits, so sleeping goes through emscripten_sleep (ASYNCIFY), which unwinds to the
-// browser's event loop and resumes from a timer.
+// browser's event loop and resumes from a timer. The page is drawn, input arrives and Web
+// Audio asks for samples only while the program is not running: the frame's paced sleep is
+// one such moment, and SDL's buffer swap yields once more after every frame (its
+// SDL_EMSCRIPTEN_ASYNCIFY hint, on by default), so a late frame that skips its sleep still
+// gives the browser its turn, and always with the frame complete.
 #include <emscripten.h>
 
 #include <cmath>
 
 #include "engine/system/clock.h"
-#include "engine/system/web_yield.h"
 
 namespace {
-
-double last_yield_end = 0;
 
 double NowMs() {
     return emscripten_get_now();
@@ -39,21 +40,12 @@ class TWebClock final : public TClock {
     // again until the instant has really passed.
     static void SleepToMs(double instant) {
         for (double left = instant - NowMs(); left > 0; left = instant - NowMs()) {
-            WebYield(static_cast<std::uint32_t>(std::ceil(left)));
+            emscripten_sleep(static_cast<unsigned int>(std::ceil(left)));
         }
     }
 };
 
 }  // namespace
-
-void WebYield(std::uint32_t ms) {
-    emscripten_sleep(ms);
-    last_yield_end = NowMs();
-}
-
-void WebYieldIfStarved() {
-    if (NowMs() - last_yield_end > 16.0) WebYield(0);
-}
 
 TClock& RealClock() {
     static TWebClock clock;
