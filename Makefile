@@ -84,7 +84,7 @@ serve-web: web
 	@cd $(WEB_BUILD)/site && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 >/dev/null
 # The stored recordings replayed by the wasm replay tool under node against the native
 # tool, then the page in headless Chromium (scripts/check-web).
-check-web: web build
+check-web: web configure
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor-replay
 	scripts/check-web $(BUILD) $(WEB_BUILD)
 
