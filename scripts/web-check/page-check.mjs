@@ -119,7 +119,7 @@ const audioBefore = await page.evaluate(() => Module.SDL2?.audioContext?.state ?
 const box = await (await page.$('#canvas')).boundingBox();
 const at = (x, y) => [box.x + x, box.y + y];
 await page.mouse.click(...at(400, 300));
-await sleep(700);
+await sleep(1500);
 const afterCover = await picture(await canvasShot(), '/native-title.png');
 if (!(afterCover.diff <= 2)) fail(`the cover click changed the title screen (diff ${afterCover.diff.toFixed(2)})`);
 const audio = await page.evaluate(() => Module.SDL2?.audioContext?.state ?? 'none');
@@ -145,10 +145,13 @@ await page.evaluate(() => {
   listen.connect(ctx.destination);
 });
 
-// A left click starts the game.
+// A left click starts the game (polled for up to 15 s: a busy machine draws slowly).
 await page.mouse.click(...at(400, 300));
-await sleep(1500);
-const play = await picture(await canvasShot());
+let play = null;
+for (const until = Date.now() + 15000; Date.now() < until; await sleep(250)) {
+  play = await picture(await canvasShot());
+  if (play.mean > 40 && play.hud > 2000) break;
+}
 if (!(play.mean > 40)) fail(`the play field is not bright after the start click (mean ${play.mean.toFixed(1)})`);
 if (!(play.hud > 2000)) fail(`no HUD drawn at the bottom (${play.hud} lit pixels)`);
 else say(`playing: field mean brightness ${play.mean.toFixed(1)}, HUD ${play.hud} lit pixels`);
