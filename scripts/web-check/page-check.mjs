@@ -97,10 +97,10 @@ async function picture(base64, compareUrl) {
 const loadStart = Date.now();
 await page.goto(`${origin}/?stats`, { waitUntil: 'load' });
 
-// The first title frame: poll the canvas until it matches the native title (or 60 s pass:
+// The first title frame: poll the canvas until it matches the native title (or 120 s pass:
 // software WebGL on a busy machine can be slow to show it).
 let title = null, titleMs = null;
-while (Date.now() - loadStart < 60000) {
+while (Date.now() - loadStart < 120000) {
   const shot = await canvasShot();
   const p = await picture(shot, '/native-title.png');
   if (p.mean > 5) {
