@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
 .PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
-	check-fuzz fuzz bench install screenshots assets format clean package check-package
+	check-fuzz fuzz bench install screenshots assets format clean package check-package deps-web \
+	web serve-web check-web
 
 all: build
 
@@ -78,6 +79,33 @@ check-package: package
 # The README's pictures: the real game under Xvfb, driven by xdotool.
 screenshots: build
 	scripts/screenshots $(BUILD)/game/zandor docs/screenshots
+
+# The browser build: build-web/site holds index.html, zandor.js and zandor.wasm, nothing else.
+# The libraries come from scripts/build-web-libs (cached outside the tree, so only the first
+# build on a machine pays for them).
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8014
+EMCMAKE = NODE_PATH=/usr/share/nodejs emcmake
+deps-web:
+	@scripts/install-web-deps
+web: deps-web
+	@prefix=$$(JOBS=$(JOBS) scripts/build-web-libs) && \
+	  $(EMCMAKE) cmake -S . -B $(WEB_BUILD)/cmake -G Ninja -DZANDOR_WEB_PREFIX=$$prefix \
+	    -DZANDOR_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	    -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" $(WEB_CMAKE_FLAGS) >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor
+	@rm -rf $(WEB_BUILD)/site && mkdir -p $(WEB_BUILD)/site
+	@cp web/index.html $(WEB_BUILD)/cmake/game/zandor.js \
+	  $(WEB_BUILD)/cmake/game/zandor.wasm $(WEB_BUILD)/site/
+	@echo "web build: $(WEB_BUILD)/site"
+serve-web: web
+	@echo "ZANDOR is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops)"
+	@cd $(WEB_BUILD)/site && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 >/dev/null
+# The stored recordings replayed by the wasm replay tool under node against the native
+# tool, then the page in headless Chromium (scripts/check-web).
+check-web: web configure
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor-replay
+	scripts/check-web $(BUILD) $(WEB_BUILD)
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $(XVFB) $$b; done

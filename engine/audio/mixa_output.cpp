@@ -60,7 +60,7 @@ bool TMixaOutput::Open(bool run_timer) {
     running_.store(true, std::memory_order_release);
     Tick();  // prefill before the device starts reading
     Resubmit();
-    if (run_timer) {
+    if (run_timer && !device_->DriveTicks([this] { Tick(); })) {
         stop_timer_.store(false);
         timer_ = std::thread([this] { TimerLoop(); });
     }

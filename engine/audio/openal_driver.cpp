@@ -1,7 +1,6 @@
-// The OpenAL driver, loaded at run time: registered only when libopenal.so.1 is present.
+// The OpenAL driver, over the library openal_library.cpp loads at run time: registered only
+// when that library is present.
 #include "engine/audio/internal/openal_driver.h"
-
-#include <dlfcn.h>
 
 #include <cmath>
 #include <numbers>
@@ -11,12 +10,6 @@
 namespace {
 
 constexpr ALenum kInitial = 0x1011;  // AL_INITIAL: cued, never started
-
-template <typename T>
-bool Bind(void* library, const char* name, T& entry) {
-    entry = reinterpret_cast<T>(dlsym(library, name));
-    return entry != nullptr;
-}
 
 ALenum FormatFor(int format) {
     switch (format) {
@@ -34,39 +27,6 @@ ALenum FormatFor(int format) {
 }
 
 }  // namespace
-
-std::shared_ptr<const TOpenALApi> LoadOpenALLibrary() {
-    // Kept loaded for the rest of the process: sounds and channels may outlive any driver.
-    void* library = dlopen("libopenal.so.1", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
-    auto api = std::make_shared<TOpenALApi>();
-    const bool complete = Bind(library, "alcOpenDevice", api->alcOpenDevice) &&
-                          Bind(library, "alcCloseDevice", api->alcCloseDevice) &&
-                          Bind(library, "alcCreateContext", api->alcCreateContext) &&
-                          Bind(library, "alcMakeContextCurrent", api->alcMakeContextCurrent) &&
-                          Bind(library, "alcDestroyContext", api->alcDestroyContext) &&
-                          Bind(library, "alcIsExtensionPresent", api->alcIsExtensionPresent) &&
-                          Bind(library, "alcGetString", api->alcGetString) &&
-                          Bind(library, "alDistanceModel", api->alDistanceModel) &&
-                          Bind(library, "alGenBuffers", api->alGenBuffers) &&
-                          Bind(library, "alDeleteBuffers", api->alDeleteBuffers) &&
-                          Bind(library, "alBufferData", api->alBufferData) &&
-                          Bind(library, "alGenSources", api->alGenSources) &&
-                          Bind(library, "alDeleteSources", api->alDeleteSources) &&
-                          Bind(library, "alSourcei", api->alSourcei) &&
-                          Bind(library, "alSourcef", api->alSourcef) &&
-                          Bind(library, "alSource3f", api->alSource3f) &&
-                          Bind(library, "alGetSourcei", api->alGetSourcei) &&
-                          Bind(library, "alSourcePlay", api->alSourcePlay) &&
-                          Bind(library, "alSourcePause", api->alSourcePause) &&
-                          Bind(library, "alSourceStop", api->alSourceStop) &&
-                          Bind(library, "alSourceRewind", api->alSourceRewind);
-    if (!complete) {
-        dlclose(library);
-        return nullptr;
-    }
-    return api;
-}
 
 TOpenALAudioDriver::TOpenALAudioDriver(std::shared_ptr<const TOpenALApi> api, std::string name,
                                        std::string device)

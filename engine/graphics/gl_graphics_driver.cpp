@@ -10,6 +10,7 @@
 #include <list>
 #include <string>
 
+#include "engine/graphics/internal/gl_platform.h"
 #include "engine/system/runtime_error.h"
 
 namespace {
@@ -193,7 +194,7 @@ void TGLGraphics::Close() {
     if (!r || !SDL_WasInit(SDL_INIT_VIDEO)) return;
     if (SDL_GL_GetCurrentContext() == r->context) SDL_GL_MakeCurrent(s.hidden_window, nullptr);
     if (s.current == r->handle) s.current = 0;
-    if (r->context) SDL_GL_DeleteContext(r->context);
+    if (r->context) DeleteGLContext(r->context);
     if (r->window && r->kind != ContextKind::ForeignWindow) SDL_DestroyWindow(r->window);
     const int handle = r->handle;
     s.records.remove_if([handle](const ContextRecord& c) { return c.handle == handle; });

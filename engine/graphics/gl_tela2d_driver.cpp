@@ -13,6 +13,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "engine/graphics/internal/gl_platform.h"
 #include "engine/graphics/image.h"
 #include "engine/graphics/internal/gl_graphics_driver.h"
 #include "engine/graphics/pixmap.h"
@@ -31,19 +32,11 @@ int NextPowerOfTwo(int v) {
     return p;
 }
 
-bool TextureSizeSupported(int width, int height) {
-    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
-    GLint w = 0;
-    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    return w != 0;
-}
-
 // The largest supported power-of-two size at or below the next powers of two of the image.
 void ChooseTextureSize(int width, int height, int& tex_width, int& tex_height) {
     tex_width = NextPowerOfTwo(std::max(width, 1));
     tex_height = NextPowerOfTwo(std::max(height, 1));
-    while (!TextureSizeSupported(tex_width, tex_height)) {
+    while (!GLTextureSizeSupported(tex_width, tex_height)) {
         if (tex_width == 1 && tex_height == 1) RuntimeError("Unable to calculate tex size");
         if (tex_width > 1) tex_width /= 2;
         if (tex_height > 1) tex_height /= 2;
@@ -52,14 +45,6 @@ void ChooseTextureSize(int width, int height, int& tex_width, int& tex_height) {
 
 void CopyPixel(TPixmap& p, int from_x, int from_y, int to_x, int to_y) {
     std::memcpy(p.PixelPtr(to_x, to_y), p.PixelPtr(from_x, from_y), 4);
-}
-
-void Upload(const TPixmap& pixmap, int level) {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, pixmap.pitch / BytesPerPixel(pixmap.format));
-    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, pixmap.width, pixmap.height, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, pixmap.pixels);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
 }  // namespace
@@ -137,14 +122,14 @@ std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(
     if (mipmapped) min_filter = filtered ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
 
-    Upload(*pixmap, 0);
+    GLUploadTexture(*pixmap, 0);
     if (mipmapped) {
         std::shared_ptr<TPixmap> level_pixmap = pixmap;
         for (int level = 1; level_pixmap->width > 1 || level_pixmap->height > 1; ++level) {
             const int w = level_pixmap->width > 1 ? level_pixmap->width / 2 : 1;
             const int h = level_pixmap->height > 1 ? level_pixmap->height / 2 : 1;
             level_pixmap = ResizePixmap(level_pixmap, w, h);
-            Upload(*level_pixmap, level);
+            GLUploadTexture(*level_pixmap, level);
         }
     }
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -268,6 +253,7 @@ void TGLTela2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
 }
 
 void TGLTela2DDriver::SetLineWidth(float width) {
+    line_width_ = width;
     glLineWidth(width);
 }
 
@@ -284,10 +270,8 @@ void TGLTela2DDriver::Plot(float x, float y) {
 
 void TGLTela2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
     DisableTexture();
-    glBegin(GL_LINES);
-    glVertex2f(x0 * ix_ + y0 * iy_ + tx + 0.5f, x0 * jx_ + y0 * jy_ + ty + 0.5f);
-    glVertex2f(x1 * ix_ + y1 * iy_ + tx + 0.5f, x1 * jx_ + y1 * jy_ + ty + 0.5f);
-    glEnd();
+    GLLine(x0 * ix_ + y0 * iy_ + tx + 0.5f, x0 * jx_ + y0 * jy_ + ty + 0.5f,
+           x1 * ix_ + y1 * iy_ + tx + 0.5f, x1 * jx_ + y1 * jy_ + ty + 0.5f, line_width_);
 }
 
 void TGLTela2DDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
@@ -308,7 +292,9 @@ void TGLTela2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx,
     segments &= ~3;
     const float cx = x0 + xr, cy = y0 + yr;
     DisableTexture();
-    glBegin(GL_POLYGON);
+    // A fan from the first vertex: the same triangles GL_POLYGON is drawn with, and the
+    // browser's GL emulation has no GL_POLYGON.
+    glBegin(GL_TRIANGLE_FAN);
     for (int i = 0; i < segments; ++i) {
         const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
         const float x = cx + static_cast<float>(std::cos(t)) * xr;
@@ -322,7 +308,7 @@ void TGLTela2DDriver::DrawPoly(const std::vector<float>& xy, float handle_x, flo
                                float origin_x, float origin_y) {
     if (xy.size() < 6 || (xy.size() & 1) != 0) return;
     DisableTexture();
-    glBegin(GL_POLYGON);
+    glBegin(GL_TRIANGLE_FAN);
     for (std::size_t k = 0; k + 1 < xy.size(); k += 2) {
         const float x = xy[k] + handle_x, y = xy[k + 1] + handle_y;
         glVertex2f(x * ix_ + y * iy_ + origin_x, x * jx_ + y * jy_ + origin_y);
@@ -353,15 +339,10 @@ void TGLTela2DDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, 
     DisableTexture();
     const int previous_blend = blend_;
     SetBlend(BLEND_SOLID);
-    // Rows go downwards from the raster position, so the pixmap keeps its top-down order. A
-    // window position stays valid when the corner is off screen, unlike glRasterPos.
-    glWindowPos2i(x, GraphicsHeight() - y);
-    glPixelZoom(1.0f, -1.0f);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, rgba->pitch / 4);
-    glDrawPixels(rgba->width, rgba->height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelZoom(1.0f, 1.0f);
+    GLDrawPixels(*rgba, x, y, GraphicsHeight());
+    // The platform may have bound a texture of its own and changed the colour.
+    bound_texture_ = 0;
+    SendColor();
     SetBlend(previous_blend);
 }
 
@@ -373,11 +354,7 @@ std::shared_ptr<TPixmap> TGLTela2DDriver::GrabPixmap(int x, int y, int width, in
     pixmap->ClearPixels(0);
     const int previous_blend = blend_;
     SetBlend(BLEND_SOLID);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ROW_LENGTH, pixmap->pitch / 4);
-    glReadPixels(x, GraphicsHeight() - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
-                 pixmap->pixels);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    GLReadPixels(x, GraphicsHeight() - y - height, *pixmap);
     SetBlend(previous_blend);
     // GL reads bottom row first; the pixmap is top row first.
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);

@@ -6,6 +6,7 @@
 // Tests install a virtual clock whose sleep advances time, so a whole game runs instantly.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 class TClock {
@@ -22,6 +23,8 @@ class TClock {
     virtual void SleepUntil(std::uint32_t deadline);
 };
 
+// The platform's real clock: monotonic_clock.cpp on Linux, web_clock.cpp in the browser.
+TClock& RealClock();
 // The clock in force: the real one unless a test installed another.
 TClock& CurrentClock();
 // Installs `clock` (not owned; must outlive its use); null restores the real clock.
@@ -56,6 +59,7 @@ class TVirtualClock final : public TClock {
     std::uint64_t Slept() const;
 
   private:
-    std::uint32_t now_;
+    // Read by the mixer thread too.
+    std::atomic<std::uint32_t> now_;
     std::uint64_t slept_ = 0;
 };

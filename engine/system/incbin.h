@@ -15,9 +15,22 @@
 
 #ifdef __ASSEMBLER__
 
+// clang-format off
+#if defined(__wasm__)
+// The WebAssembly object format gives every data symbol its own section and a size.
+#define ZANDOR_INCBIN(name, file)               \
+    .section .rodata.name,"",@;                 \
+    .balign 16;                                 \
+    .global name##_start;                       \
+    .global name##_end;                         \
+    name##_start:                               \
+    .incbin file;                               \
+    name##_end:                                 \
+    .size name##_start, name##_end - name##_start; \
+    .size name##_end, 0
+#else
 // The GNU-stack note keeps the linker from asking for an executable stack; repeating it
 // per file is harmless and cannot be forgotten.
-// clang-format off
 #define ZANDOR_INCBIN(name, file)               \
     .section .rodata;                           \
     .balign 16;                                 \
@@ -27,6 +40,7 @@
     .incbin file;                               \
     name##_end:                                 \
     .section .note.GNU-stack, "", @progbits
+#endif
 // clang-format on
 
 #else

@@ -115,17 +115,18 @@ std::int64_t TStream::ReadLong() {
 void TStream::WriteLong(std::int64_t n) {
     WriteLittle(*this, static_cast<std::uint64_t>(n));
 }
+// The compiler builtin rather than std::bit_cast, which the browser toolchain's library lacks.
 float TStream::ReadFloat() {
-    return std::bit_cast<float>(ReadLittle<std::uint32_t>(*this));
+    return __builtin_bit_cast(float, ReadLittle<std::uint32_t>(*this));
 }
 void TStream::WriteFloat(float f) {
-    WriteLittle(*this, std::bit_cast<std::uint32_t>(f));
+    WriteLittle(*this, __builtin_bit_cast(std::uint32_t, f));
 }
 double TStream::ReadDouble() {
-    return std::bit_cast<double>(ReadLittle<std::uint64_t>(*this));
+    return __builtin_bit_cast(double, ReadLittle<std::uint64_t>(*this));
 }
 void TStream::WriteDouble(double d) {
-    WriteLittle(*this, std::bit_cast<std::uint64_t>(d));
+    WriteLittle(*this, __builtin_bit_cast(std::uint64_t, d));
 }
 
 std::string TStream::ReadLine() {

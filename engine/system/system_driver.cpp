@@ -1,7 +1,5 @@
-// The installed system driver and the start-up call that installs the SDL one.
+// The installed system driver (StartSystemDriver, which installs the SDL one, lives with it).
 #include "engine/system/system_driver.h"
-
-#include "engine/system/internal/sdl_system_driver.h"
 
 namespace {
 
@@ -18,13 +16,6 @@ TSystemDriver* SetSystemDriver(TSystemDriver* driver) {
     TSystemDriver* previous = installed;
     installed = driver;
     return previous;
-}
-
-void StartSystemDriver() {
-    static TSDLSystemDriver* sdlDriver = nullptr;
-    if (sdlDriver) return;
-    sdlDriver = new TSDLSystemDriver();  // lives for the whole process
-    SetSystemDriver(sdlDriver);
 }
 
 void MoveMouse(int x, int y) {

@@ -1,6 +1,11 @@
 // The output tick over a virtual device: prefill, keeping the lead, underrun recovery with
-// the restart countdown and a growing lead, broken positions, failed submissions.
+// the restart countdown and a growing lead, broken positions, failed submissions, and a
+// device that drives the ticks itself.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "engine/audio/internal/mixa_output.h"
 #include "engine/audio/internal/mixa_voices.h"
@@ -157,6 +162,43 @@ TEST_F(OutputTickTest, CloseStopsTheDeviceAndHandsVoicesBack) {
     const auto written = output.WritePosition();
     output.Tick();
     EXPECT_EQ(output.WritePosition(), written);
+}
+
+// A device with no threads of its own to spare: it takes the tick and calls it itself.
+class TTickingDevice final : public TAudioOutputDevice {
+  public:
+    std::function<void()> tick;
+    std::int64_t position = 0;
+
+    bool Open(std::uint8_t*, int) override { return true; }
+    void Close() override {}
+    bool PlayPosition(std::int64_t& bytes) override {
+        bytes = position;
+        return true;
+    }
+    void Reset() override { position = 0; }
+    bool Submit() override { return true; }
+    bool DriveTicks(std::function<void()> t) override {
+        tick = std::move(t);
+        return true;
+    }
+};
+
+TEST(OutputTickDriver, ADeviceThatDrivesTheTicksGetsThemAndNoTimerRuns) {
+    TScopedVirtualClock clock{5000};
+    auto owned = std::make_unique<TTickingDevice>();
+    TTickingDevice* device = owned.get();
+    TMixaOutput output{std::move(owned), kFragment};
+    ASSERT_TRUE(output.Open(true));
+    ASSERT_TRUE(device->tick);
+
+    // A timer thread would have ticked several times by now; only the device may.
+    device->position = 3 * kFragmentBytes;
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(output.WritePosition(), 6 * kFragment);
+    device->tick();
+    EXPECT_EQ(output.WritePosition(), 9 * kFragment);
+    output.Close();
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ void TStateHasher::Int(std::int64_t value) {
     Bytes(bytes, sizeof bytes);
 }
 
+// The builtin rather than std::bit_cast, which the browser toolchain's library lacks.
 void TStateHasher::Float(float value) {
-    Int(std::bit_cast<std::uint32_t>(value));
+    Int(__builtin_bit_cast(std::uint32_t, value));
 }
 
 void TStateHasher::Text(std::string_view text) {

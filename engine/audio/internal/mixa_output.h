@@ -10,6 +10,9 @@
 //   - Submit: (re)start playing the ring from its start; false when the platform refuses.
 //   - BeginWrite/EndWrite: bracket every write of the tick into the ring.
 //   - Close: stop for good; the ring is not touched afterwards.
+//   - DriveTicks (optional): a device whose platform has no threads takes the tick and calls
+//     it itself, every 5 ms of its own time, and returns true; the output then starts no
+//     timer thread. The default returns false.
 // The real device is SDL's audio callback; tests use a virtual device whose play position
 // they move by hand.
 #pragma once
@@ -33,6 +36,10 @@ class TAudioOutputDevice {
     virtual bool Submit() = 0;
     virtual void BeginWrite() {}
     virtual void EndWrite() {}
+    virtual bool DriveTicks(std::function<void()> tick) {
+        (void)tick;
+        return false;
+    }
 };
 
 // Makes the platform device; the default makes the SDL one.
@@ -63,7 +70,7 @@ class TMixaOutput {
     // Stops the timer, resets and closes the device, hands every voice back to the pool.
     void Close();
 
-    // One tick; the timer thread calls it every 5 ms.
+    // One tick; the timer thread (or a device that drives the ticks) calls it every 5 ms.
     void Tick();
 
     bool Running() const { return running_.load(std::memory_order_acquire); }

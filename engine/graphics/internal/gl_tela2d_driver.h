@@ -74,6 +74,7 @@ class TGLTela2DDriver : public TTela2DDriver {
     void SendColor();
 
     float ix_ = 1, iy_ = 0, jx_ = 0, jy_ = 1;
+    float line_width_ = 1;
     unsigned char color_[4] = {255, 255, 255, 255};
     int blend_ = 0;
     unsigned int bound_texture_ = 0;

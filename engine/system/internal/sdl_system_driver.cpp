@@ -2,9 +2,6 @@
 // can run many times a frame.
 #include "engine/system/internal/sdl_system_driver.h"
 
-#include <SDL2/SDL_syswm.h>
-#include <poll.h>
-
 #include <chrono>
 #include <cmath>
 
@@ -402,9 +399,9 @@ void TSDLSystemDriver::Wait() {
     PumpAndTranslate();
 }
 
-// Nothing new can be waiting when SDL's queue is empty, Xlib holds no unread event, and the
-// X connection has nothing to read. Only then is the full pump (which costs several
-// microseconds and a few system calls) skipped; it still runs at least once a millisecond.
+// Nothing new can be waiting when SDL's queue is empty and the window system holds nothing
+// SDL has not read yet. Only then is the full pump (which costs several microseconds and a
+// few system calls) skipped; it still runs at least once a millisecond.
 bool TSDLSystemDriver::NothingPending() {
     std::uint64_t now = NowNs();
     if (now - last_pump_ns_ >= kPumpIntervalNs) return false;
@@ -414,13 +411,7 @@ bool TSDLSystemDriver::NothingPending() {
         probe_window_ = 0;
         return false;
     }
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-    Display* display = info.info.x11.display;
-    if (!display || QLength(display) > 0) return false;
-    pollfd fd{ConnectionNumber(display), POLLIN, 0};
-    return poll(&fd, 1, 0) == 0;
+    return WindowSystemQuiet(window);
 }
 
 void TSDLSystemDriver::PumpAndTranslate() {
@@ -490,4 +481,11 @@ void TSDLSystemDriver::PointerInWindow(std::uint32_t windowId, int* x, int* y) {
 
 bool TSDLSystemDriver::AnyWindowFocused() {
     return SDL_GetKeyboardFocus() != nullptr;
+}
+
+void StartSystemDriver() {
+    static TSDLSystemDriver* sdlDriver = nullptr;
+    if (sdlDriver) return;
+    sdlDriver = new TSDLSystemDriver();  // lives for the whole process
+    SetSystemDriver(sdlDriver);
 }

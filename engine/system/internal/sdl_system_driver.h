@@ -66,6 +66,10 @@ class TSDLEventTranslator {
     bool last_was_close_ = false;
 };
 
+// The platform part of the pump: sdl_x11_pump.cpp on Linux, web_pump.cpp in the browser.
+// True when the window system behind `window` holds nothing SDL has not queued yet.
+bool WindowSystemQuiet(SDL_Window* window);
+
 class TSDLSystemDriver final : public TSystemDriver, private TSDLWindowSystem {
   public:
     TSDLSystemDriver();
