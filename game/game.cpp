@@ -185,9 +185,8 @@ void resetGame() {
     bgBrightness = 255;
     bgTargetBrightness = 255;
 
-    // The previous game's music may still be fading; stopping it keeps two copies
-    // of the music from playing over each other once the new game starts its own.
-    if (musicChannel) StopChannel(musicChannel);
+    // The last game's music is dropped, not stopped: at whatever volume its fade reached it
+    // plays on to its end under the new game's music.
     musicChannel = AllocChannel();
 
     musicVolume = 1;
