@@ -218,7 +218,9 @@ void Flip(int sync) {
         s.driver->Flip(sync);
         return;
     }
-    if (!s.current || s.current != s.opened || s.pace_enabled == 0) {
+    // With nothing open (after EndGraphics) the schedule still holds, so a loop that runs on
+    // without a window sleeps instead of spinning.
+    if (s.current != s.opened || s.pace_enabled == 0) {
         s.driver->Flip(s.depth != 0 ? 1 : 0);
         return;
     }
