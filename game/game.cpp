@@ -130,7 +130,10 @@ void startEngineModules() {
 
 std::string startUp() {
     SetAppTitle(kAppTitle);
-    if (!OpenGraphics(800, 600, 0, 60, 0)) return "cannot open the 800x600 game window";
+    if (!OpenGraphics(800, 600, 0, 60, 0)) {
+        const std::string& reason = GraphicsError();
+        return "cannot open the 800x600 game window" + (reason.empty() ? "" : ": " + reason);
+    }
     drawLoadingFrame();
     SetAutoMidHandle(1);
     SeedRandom(static_cast<int>(MillisecondClock()));
@@ -197,6 +200,17 @@ void resetGame() {
 }
 
 int runZandor(std::ostream& err) {
+    // A lost display ends the program from inside the platform layer: one line, the audio
+    // closed, status 1.
+    static std::ostream* lostDisplayErr = nullptr;
+    lostDisplayErr = &err;
+    SetDisplayLostHandler([](const std::string& what) {
+        *lostDisplayErr << "zandor: " << what << '\n' << std::flush;
+        ShutdownAudio();
+    });
+    struct TForgetHandler {
+        ~TForgetHandler() { SetDisplayLostHandler(nullptr); }
+    } forgetHandler;
     try {
         registerGameFiles();
         startEngineModules();
