@@ -243,6 +243,29 @@ TEST(GLNoDisplay, OpenGraphicsReturnsNullAndSaysWhy) {
     DrawRect(0, 0, 10, 10);
 }
 
+// A window whose context cannot be made (here: SDL loads a libGL that refuses shared
+// contexts) gives null with the platform's reason, and no window is left behind.
+TEST(GLNoContext, AWindowWithoutAContextGivesNull) {
+    if (!InChild()) {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY";
+        const std::string out =
+            RunSelf(std::string("SDL_OPENGL_LIBRARY=") + ZANDOR_GL_REFUSING_SHARED_CONTEXTS,
+                    "GLNoContext.*");
+        EXPECT_NE(out.find("[  PASSED  ] 1 test"), std::string::npos) << out;
+        EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
+        return;
+    }
+    StartGraphicsModules();
+    EXPECT_FALSE(OpenGraphics(800, 600, 0, 60, 0));
+    EXPECT_FALSE(CurrentGraphics());
+    // The hidden context was made: it is the window's own context that failed.
+    EXPECT_TRUE(GLGraphicsDriver()->HasSharedContext());
+    EXPECT_EQ(GraphicsError(), "Could not create GL context");
+    int windows = 0;
+    for (Uint32 id = 1; id < 64; ++id) windows += SDL_GetWindowFromID(id) != nullptr;
+    EXPECT_EQ(windows, 1) << "only the hidden window";
+}
+
 // The display goes away under an open window: the server ends, or the window is destroyed
 // from outside. Either way the display-lost handler gets one line and the process ends with
 // status 1 instead of dying in Xlib. Runs on an X server of its own.
