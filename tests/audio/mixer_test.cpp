@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
-#include "engine/audio/mixa_mixer.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_mixer.h"
+#include "engine/audio/internal/mixa_voices.h"
 #include "tests/audio/mixer_test_util.h"
 
 namespace {
@@ -138,7 +139,7 @@ TEST_F(MixerTest, LoopWrapInterpolatesIntoTheFirstFrame) {
         SCOPED_TRACE(testing::Message() << channels << " channels at " << hertz);
         std::vector<std::int16_t> wave;
         for (int i = 0; i < kLength; ++i) {
-            const double angle = i * 2 * M_PI / kLength;
+            const double angle = i * 2 * std::numbers::pi / kLength;
             wave.push_back(static_cast<std::int16_t>(std::lround(20000 * std::sin(angle))));
             if (channels == 2) {
                 wave.push_back(static_cast<std::int16_t>(std::lround(-15000 * std::cos(angle))));

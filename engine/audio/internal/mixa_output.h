@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/audio/mixa_mixer.h"
+#include "engine/audio/internal/mixa_mixer.h"
 
 class TAudioOutputDevice {
   public:
