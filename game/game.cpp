@@ -110,7 +110,8 @@ void startEngineModules() {
 std::string startUp() {
     SetAppTitle(kAppTitle);
     if (!OpenGraphics(FIELD_WIDTH, FIELD_HEIGHT, 0, 60, 0)) {
-        return "cannot open the 800x600 game window";
+        const std::string& reason = GraphicsError();
+        return "cannot open the 800x600 game window" + (reason.empty() ? "" : ": " + reason);
     }
     drawLoadingFrame();
     SetAutoMidHandle(1);
@@ -166,9 +167,8 @@ void resetGame() {
     bgBrightness = 255;
     bgTargetBrightness = 255;
 
-    // The previous game's music may still be fading; stopping it keeps two copies
-    // of the music from playing over each other once the new game starts its own.
-    if (musicChannel) StopChannel(musicChannel);
+    // The last game's music is dropped, not stopped: at whatever volume its fade reached it
+    // plays on to its end under the new game's music.
     musicChannel = AllocChannel();
 
     musicVolume = 1;
@@ -179,6 +179,17 @@ void resetGame() {
 }
 
 int runZandor(std::ostream& err) {
+    // A lost display ends the program from inside the platform layer: one line, the audio
+    // closed, status 1.
+    static std::ostream* lostDisplayErr = nullptr;
+    lostDisplayErr = &err;
+    SetDisplayLostHandler([](const std::string& what) {
+        *lostDisplayErr << "zandor: " << what << '\n' << std::flush;
+        ShutdownAudio();
+    });
+    struct TForgetHandler {
+        ~TForgetHandler() { SetDisplayLostHandler(nullptr); }
+    } forgetHandler;
     try {
         registerGameFiles();
         startEngineModules();

@@ -317,13 +317,13 @@ void spawnSpiral() {
 void spawnRing(float R) {
     for (int a = 20; a < 360; a += 20) {
         if (a == 180) continue;
-        tEnemyMove::ini(400 + CosDeg(a) * R, 300 + SinDeg(a) * R, CosDeg(a + 180) * 0.2f,
-                        SinDeg(a + 180) * 0.2f, static_cast<float>(a + 90));
+        tEnemyMove::ini(400 + CosDeg(a) * R, 300 + SinDeg(a) * R, CosDeg(a + 180) * 0.2,
+                        SinDeg(a + 180) * 0.2, static_cast<float>(a + 90));
     }
-    tEnemyControl::ini(400 + CosDeg(360) * R, 300 + SinDeg(360) * R, CosDeg(540) * 0.2f,
-                       SinDeg(540) * 0.2f);
-    tEnemyControl::ini(400 + CosDeg(180) * R, 300 + SinDeg(180) * R, CosDeg(0) * 0.2f,
-                       SinDeg(0) * 0.2f);
+    tEnemyControl::ini(400 + CosDeg(360) * R, 300 + SinDeg(360) * R, CosDeg(540) * 0.2,
+                       SinDeg(540) * 0.2);
+    tEnemyControl::ini(400 + CosDeg(180) * R, 300 + SinDeg(180) * R, CosDeg(0) * 0.2,
+                       SinDeg(0) * 0.2);
 }
 
 void spawnControlsSlow() {

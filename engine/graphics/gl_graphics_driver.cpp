@@ -4,6 +4,10 @@
 #include "engine/graphics/internal/gl_graphics_driver.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+// Xlib's macro; the name is taken below.
+#undef None
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,6 +29,7 @@ struct ContextRecord {
     int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
+    unsigned long x11_window = 0;  // 0 when not on X11
 };
 
 struct DriverState {
@@ -35,6 +40,8 @@ struct DriverState {
     int next_handle = 1;
     int current = 0;  // handle of the current record
     int swap_interval = -1;
+    unsigned long hidden_x11_window = 0;
+    XErrorHandler previous_x_error_handler = nullptr;
 };
 
 DriverState& State() {
@@ -67,16 +74,90 @@ bool NoDisplayServer() {
            !std::getenv("WAYLAND_DISPLAY");
 }
 
+// Records why no window can be made and gives false.
+bool Fail(const std::string& reason) {
+    SetGraphicsError(reason);
+    return false;
+}
+
+std::string SDLError() {
+    const char* error = SDL_GetError();
+    return error && *error ? error : "no reason given by SDL";
+}
+
+// The display servers the environment names, for the reason when none can be reached.
+std::string NamedDisplays() {
+    std::string named;
+    if (const char* x = std::getenv("DISPLAY")) named = "the X display \"" + std::string(x) + "\"";
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY")) {
+        if (!named.empty()) named += " or ";
+        named += "the Wayland display \"" + std::string(wayland) + "\"";
+    }
+    return named.empty() ? "any display" : named;
+}
+
+bool IsGameWindow(unsigned long x11_window) {
+    const DriverState& s = State();
+    if (x11_window != 0 && x11_window == s.hidden_x11_window) return true;
+    for (const ContextRecord& r : s.records) {
+        if (r.x11_window != 0 && r.x11_window == x11_window) return true;
+    }
+    return false;
+}
+
+// Xlib would print its own text and exit, with the audio still open and exit handlers
+// touching the dead display; the display-lost handler ends the program cleanly instead.
+int OnXIOError(Display* display) {
+    DisplayLost("the display was lost (the connection to \"" + std::string(DisplayString(display)) +
+                "\" broke)");
+}
+
+int OnXError(Display* display, XErrorEvent* event) {
+    if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
+        IsGameWindow(event->resourceid)) {
+        DisplayLost("the display was lost (the game window was destroyed from outside)");
+    }
+    XErrorHandler previous = State().previous_x_error_handler;
+    return previous ? previous(display, event) : 0;
+}
+
+// After every start of SDL's video, which puts its own error handler in place (and takes it
+// away again when video stops). That one stays behind ours for every error that is not about
+// our windows.
+void InstallXHandlers() {
+    const XErrorHandler previous = XSetErrorHandler(OnXError);
+    if (previous != OnXError) State().previous_x_error_handler = previous;
+    XSetIOErrorHandler(OnXIOError);
+}
+
+unsigned long X11WindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return info.info.x11.window;
+}
+
 bool StartVideo() {
     DriverState& s = State();
     if (s.video_ready && SDL_WasInit(SDL_INIT_VIDEO)) return true;
     s.video_ready = false;
-    if (NoDisplayServer()) return false;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (NoDisplayServer()) return Fail("no display: DISPLAY is not set");
+    // Only X11 is named: trying the others would only add Wayland's complaint about
+    // XDG_RUNTIME_DIR to the output and end in an invisible fallback.
+    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("WAYLAND_DISPLAY")) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (const char* requested = std::getenv("SDL_VIDEODRIVER")) {
+            return Fail("SDL video driver \"" + std::string(requested) + "\": " + SDLError());
+        }
+        return Fail("cannot reach " + NamedDisplays());
+    }
     if (InvisibleVideoDriver()) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return false;
+        return Fail("cannot reach " + NamedDisplays());
     }
+    if (std::string(SDL_GetCurrentVideoDriver()) == "x11") InstallXHandlers();
     s.video_ready = true;
     return true;
 }
@@ -106,13 +187,15 @@ bool EnsureSharedContext() {
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     s.hidden_window = SDL_CreateWindow(
         "", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-    if (!s.hidden_window) return false;
+    if (!s.hidden_window) return Fail(SDLError());
     s.hidden_context = SDL_GL_CreateContext(s.hidden_window);
     if (!s.hidden_context) {
+        Fail(SDLError());
         SDL_DestroyWindow(s.hidden_window);
         s.hidden_window = nullptr;
         return false;
     }
+    s.hidden_x11_window = X11WindowOf(s.hidden_window);
     return true;
 }
 
@@ -222,6 +305,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::AttachGraphics(void* widget, int f
     if (!context) return nullptr;
     ContextRecord record;
     record.kind = ContextKind::ForeignWindow;
+    record.x11_window = X11WindowOf(window);
     SDL_GetWindowSize(window, &record.width, &record.height);
     record.flags = flags;
     record.window = window;
@@ -241,7 +325,10 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
     }
     // SDL sizes and places the client area, so no frame arithmetic is needed here.
     SDL_Window* window = SDL_CreateWindow(AppTitle().c_str(), x, y, width, height, window_flags);
-    if (!window) return nullptr;
+    if (!window) {
+        Fail(SDLError());
+        return nullptr;
+    }
     if (depth != 0) {
         try {
             SetFullScreenMode(window, width, height, depth, hertz);
@@ -253,11 +340,13 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
     SDL_GLContext context = CreateSharedContext(window);
     if (!context) {
         // No usable pixel format or context: no graphics at all, rather than a dead one.
+        Fail(SDLError());
         SDL_DestroyWindow(window);
         return nullptr;
     }
     ContextRecord record;
     record.kind = depth != 0 ? ContextKind::FullScreen : ContextKind::Windowed;
+    record.x11_window = X11WindowOf(window);
     SDL_GetWindowSize(window, &record.width, &record.height);
     record.depth = depth;
     record.hertz = hertz;

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "engine/graphics/font_data.h"
 #include "engine/graphics/internal/gl_tela2d_driver.h"
@@ -40,6 +42,8 @@ struct ContextState {
     TPacingStats pace_stats;
 
     int flip_hook_id = -1;
+    std::string error;
+    void (*display_lost)(const std::string&) = nullptr;
     bool exit_registered = false;
     bool modules_started = false;
     std::string app_title;
@@ -127,13 +131,36 @@ int CountGraphicsModes() {
 
 std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags) {
     ContextState& s = State();
+    s.error.clear();
     if (!s.driver) return nullptr;
     try {
         return s.driver->CreateGraphics(width, height, depth, hertz, flags | s.default_flags);
-    } catch (...) {
+    } catch (const std::exception& e) {
         // A window that cannot be made is reported as null, whatever the back-end raised.
+        s.error = e.what();
+        return nullptr;
+    } catch (...) {
         return nullptr;
     }
+}
+
+const std::string& GraphicsError() {
+    return State().error;
+}
+
+void SetGraphicsError(const std::string& reason) {
+    State().error = reason;
+}
+
+void SetDisplayLostHandler(void (*handler)(const std::string& what)) {
+    State().display_lost = handler;
+}
+
+void DisplayLost(const std::string& what) {
+    if (auto* handler = State().display_lost) handler(what);
+    std::fflush(nullptr);
+    // Not exit(): its handlers would close the window on a display that is gone.
+    std::_Exit(1);
 }
 
 void SetGraphics(const std::shared_ptr<TGraphics>& g) {
@@ -218,7 +245,9 @@ void Flip(int sync) {
         s.driver->Flip(sync);
         return;
     }
-    if (!s.current || s.current != s.opened || s.pace_enabled == 0) {
+    // With nothing open (after EndGraphics) the schedule still holds, so a loop that runs on
+    // without a window sleeps instead of spinning.
+    if (s.current != s.opened || s.pace_enabled == 0) {
         s.driver->Flip(s.depth != 0 ? 1 : 0);
         return;
     }

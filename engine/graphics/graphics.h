@@ -77,6 +77,17 @@ std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth = 0, in
                                         int flags = 0);
 // Closes the graphics opened by OpenGraphics, if any. Also runs at process exit.
 void EndGraphics();
+// Why the last CreateGraphics or OpenGraphics gave null, in the platform's words (empty when
+// the driver gave no reason). Drivers report it with SetGraphicsError.
+const std::string& GraphicsError();
+void SetGraphicsError(const std::string& reason);
+
+// Called when the display goes away under an open window (its server ended, the connection
+// was killed, or the window was destroyed from outside) with one line saying so. Nothing may
+// touch the display any more; once the handler returns the process ends with status 1.
+void SetDisplayLostHandler(void (*handler)(const std::string& what));
+// For drivers: runs the handler, then ends the process with status 1.
+[[noreturn]] void DisplayLost(const std::string& what);
 // The graphics current at the context level (null when none).
 std::shared_ptr<TGraphics> CurrentGraphics();
 // The graphics opened by OpenGraphics (null when none).

@@ -2,7 +2,7 @@
 //
 // libjpeg's fatal errors leave by longjmp from our error handler. As with PNG, each setjmp sits
 // in a function with only plain-data locals and the pixmap lives in the caller. Data that ends
-// early or that the decoder flags as corrupt is refused rather than padded with grey.
+// early is refused rather than padded with grey.
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -115,9 +115,10 @@ bool ReadJpegPixels(JpegJob* job) {
             job->pixels + static_cast<std::ptrdiff_t>(cinfo->output_scanline) * job->pitch;
         jpeg_read_scanlines(cinfo, &row, 1);
     }
+    // Warnings (junk before a marker, as many cameras and editors write) still leave a picture;
+    // only errors, running out of data among them, refuse it.
     jpeg_finish_decompress(cinfo);
-    // Warnings are corrupt-data reports (bad Huffman codes, junk before markers).
-    return job->errors.pub.num_warnings == 0;
+    return true;
 }
 
 class TJpegLoader final : public TPixmapLoader {

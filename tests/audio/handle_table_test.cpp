@@ -1,5 +1,6 @@
-// Channel handles: exhaustion, stale handles, settings carried to the first sound, and a
-// full hand-over ring that must refuse rather than overwrite waiting voices.
+// Channel handles: exhaustion, stale handles, settings carried to the first sound, voices
+// recycled behind old and dropped channels, and a full hand-over ring that must refuse
+// rather than overwrite waiting voices.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -95,6 +96,32 @@ TEST_F(HandleTableTest, ReplacingAChannelsSoundStopsTheOldOne) {
         MixFragments(mixer, 1, 1000);
     }
     EXPECT_LE(voices.VoicesMade(), made + 2);
+}
+
+// A self-releasing channel the game still holds after its sound ended must not reach the
+// voice once it has been recycled for another sound.
+TEST_F(HandleTableTest, AnOldChannelCannotReachItsRecycledVoice) {
+    const int old_handle = voices.Queue(Constant16(100, 1000, 1000, 1), 0, VOICE_ONCE, 980);
+    ASSERT_NE(old_handle, 0);
+    MixFragments(mixer, 1, 1000);  // it ends and is handed back
+    const int other = voices.Queue(Constant16(5000, 3000, 3000, 1), 0, VOICE_ONCE, 980);
+    ASSERT_TRUE(voices.Valid(old_handle));
+    EXPECT_NE(voices.Voice(old_handle), voices.Voice(other));
+    voices.Voice(old_handle)->SetVolume(0);
+    const auto out = MixFragments(mixer, 2, 1000);
+    EXPECT_EQ(out[2 * 1023], 3000);  // the last frame of the second fragment
+}
+
+// A dropped channel's sound plays on; once it ends its voice comes back for reuse.
+TEST_F(HandleTableTest, ADroppedChannelsVoiceIsRecycledAfterItEnds) {
+    for (int i = 0; i < 20; ++i) {
+        const int handle = voices.AllocHandle();
+        ASSERT_EQ(voices.Queue(Constant16(100, 1000, 1000, 1), handle, VOICE_ONCE, 980), handle);
+        voices.Free(handle);
+        EXPECT_EQ(MixFragments(mixer, 1, 1000)[2 * 99], 1000);
+    }
+    voices.Reclaim();
+    EXPECT_LE(voices.VoicesMade(), 2u);
 }
 
 TEST_F(HandleTableTest, AFullHandOverRingRefusesWithoutLosingWaitingVoices) {

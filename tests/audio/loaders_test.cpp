@@ -184,6 +184,12 @@ TEST_F(LoadersTest, BrokenOggFilesGiveNull) {
     EXPECT_FALSE(Load("cut.ogg", header_cut));
     EXPECT_FALSE(Load("garbage.ogg", garbage));
     EXPECT_FALSE(Load("notvorbis.ogg", not_vorbis));
+    // Valid Vorbis, but with more channels than the sample layouts hold. 3000 frames make a
+    // stereo-sized buffer a whole number of three-channel frames, so only the channel check
+    // can refuse it.
+    const auto surround = EncodeOgg(Sine(3000, 3, 44100), 3, 44100);
+    ASSERT_FALSE(surround.empty());
+    EXPECT_FALSE(Load("surround.ogg", surround));
 }
 
 TEST_F(LoadersTest, OggCutInsideAPageKeepsTheCompletePages) {

@@ -129,23 +129,41 @@ TEST_F(MixerTest, VolumeChangeRampsOverOneFragmentWithoutAStep) {
 }
 
 TEST_F(MixerTest, LoopWrapInterpolatesIntoTheFirstFrame) {
-    // 100 frames (not a fragment multiple) at half the output rate: every other output frame
-    // lies half-way between two sample frames, including the one between the last and the
-    // first frame at the wrap.
+    // 100 frames (not a fragment multiple), so output frames fall between two sample frames,
+    // including between the last and the first frame at the wrap. At 22050 Hz every other
+    // output frame lies half-way; at 48000 Hz (stereo, like every game sound) the fraction
+    // moves on by the 16.16 step each frame.
     constexpr int kLength = 100;
-    std::vector<std::int16_t> wave;
-    for (int i = 0; i < kLength; ++i) {
-        wave.push_back(static_cast<std::int16_t>(
-            std::lround(20000 * std::sin(i * 2 * std::numbers::pi / kLength))));
-    }
-    Play(Record16(wave, 1, 22050, true), VOICE_LOOPED);
-    auto out = MixFragments(mixer, 2, kNow);
-    for (int f = 0; f < 2 * kFrames; ++f) {
-        const int j = (f / 2) % kLength;
-        const int a = wave[j];
-        const int b = wave[(j + 1) % kLength];
-        const int expected = f % 2 == 0 ? a : (a + b) / 2;
-        ASSERT_NEAR(out[2 * f], expected, 1) << "output frame " << f;
+    for (const int channels : {1, 2}) {
+        const int hertz = channels == 1 ? 22050 : 48000;
+        SCOPED_TRACE(testing::Message() << channels << " channels at " << hertz);
+        std::vector<std::int16_t> wave;
+        for (int i = 0; i < kLength; ++i) {
+            const double angle = i * 2 * std::numbers::pi / kLength;
+            wave.push_back(static_cast<std::int16_t>(std::lround(20000 * std::sin(angle))));
+            if (channels == 2) {
+                wave.push_back(static_cast<std::int16_t>(std::lround(-15000 * std::cos(angle))));
+            }
+        }
+        TMixaMixer local(1024);
+        TMixaVoices local_voices(local);
+        ASSERT_NE(
+            local_voices.Queue(Record16(wave, channels, hertz, true), 0, VOICE_LOOPED, kStartsNow),
+            0);
+        auto out = MixFragments(local, 2, kNow);
+        const std::int64_t step = std::int64_t{0x10000} * hertz / 44100;
+        for (int f = 0; f < 2 * kFrames; ++f) {
+            const std::int64_t position = f * step % (std::int64_t{kLength} << 16);
+            const int j = static_cast<int>(position >> 16);
+            const double frac = static_cast<double>(position & 0xFFFF) / 0x10000;
+            for (int c = 0; c < 2; ++c) {
+                const int from = channels == 1 ? 0 : c;
+                const int a = wave[j * channels + from];
+                const int b = wave[(j + 1) % kLength * channels + from];
+                ASSERT_NEAR(out[2 * f + c], a + (b - a) * frac, 1)
+                    << "output frame " << f << " side " << c;
+            }
+        }
     }
 }
 
@@ -170,20 +188,22 @@ TEST_F(MixerTest, OneShotOnAChannelStaysFinished) {
     EXPECT_EQ(voices.Voice(handle)->Position(), 300);
 }
 
-TEST_F(MixerTest, ASampleAt48000HzKeepsItsPitch) {
-    // 4800 frames last 0.1 s: 4410 output frames, not 4800.
+TEST_F(MixerTest, AStereoSampleAt48000HzKeepsItsPitch) {
+    // 4800 frames last 0.1 s: about 4410 output frames, not 4800. The 16.16 step is
+    // 0x10000 * 48000 / 44100 = 71331.27 truncated, just short of 4800 frames in 4410 output
+    // frames, so the sound ends after 4411 (a rounded step, 71332, would end it after 4410).
     const int handle = voices.AllocHandle();
-    Play(Constant16(4800, 1000, 1000, 1, 48000), VOICE_ONCE, kStartsNow, handle);
+    Play(Constant16(4800, 1000, -2000, 2, 48000), VOICE_ONCE, kStartsNow, handle);
     auto out = MixFragments(mixer, 10, kNow);
     int first_silent = -1;
-    for (int f = 0; f < 10 * kFrames; ++f) {
-        if (out[2 * f] == 0) {
-            first_silent = f;
-            break;
-        }
+    for (int f = 0; f < 10 * kFrames && first_silent < 0; ++f) {
+        if (out[2 * f] == 0) first_silent = f;
     }
-    EXPECT_NEAR(first_silent, 4410, 1);
-    EXPECT_NEAR(voices.Voice(handle)->Position(), 4800, 2);
+    EXPECT_EQ(first_silent, 4411);
+    EXPECT_EQ(out[2 * 4410], 1000);
+    EXPECT_EQ(out[2 * 4410 + 1], -2000);
+    EXPECT_EQ(out[2 * 4411 + 1], 0);
+    EXPECT_EQ(voices.Voice(handle)->Position(), 4411 * 71331 >> 16);
 }
 
 TEST_F(MixerTest, QueueTimesKeepTheirSpacingAcrossFragments) {
@@ -223,21 +243,31 @@ TEST_F(MixerTest, PausedAndSilentVoices) {
 }
 
 TEST_F(MixerTest, RateChangeRampsAndNegativeRatesHoldStill) {
-    const int handle = voices.AllocHandle();
-    Play(Constant16(100000, 1000, 1000, 1), VOICE_ONCE, kStartsNow, handle);
-    MixFragments(mixer, 1, kNow);
-    voices.Voice(handle)->SetRate(0x20000);
-    MixFragments(mixer, 1, kNow);
-    // Ramping from 1 to 2 covers about 1.5 fragments' worth of frames.
-    EXPECT_NEAR(voices.Voice(handle)->Position(), kFrames + 1.5 * kFrames, 2.0);
-    const int before = voices.Voice(handle)->Position();
-    MixFragments(mixer, 1, kNow);
-    EXPECT_EQ(voices.Voice(handle)->Position(), before + 2 * kFrames);
-    voices.Voice(handle)->SetRate(-0x10000);
-    MixFragments(mixer, 2, kNow);
-    const int held = voices.Voice(handle)->Position();
-    MixFragments(mixer, 1, kNow);
-    EXPECT_EQ(voices.Voice(handle)->Position(), held);
+    for (const int channels : {1, 2}) {
+        const int hertz = channels == 1 ? 44100 : 48000;
+        SCOPED_TRACE(testing::Message() << channels << " channels at " << hertz);
+        TMixaMixer local(1024);
+        TMixaVoices local_voices(local);
+        const int handle = local_voices.AllocHandle();
+        local_voices.Queue(Constant16(100000, 1000, 1000, channels, hertz), handle, VOICE_ONCE,
+                           kStartsNow);
+        MixFragments(local, 1, kNow);
+        TMixaVoice* voice = local_voices.Voice(handle);
+        voice->SetRate(0x20000);
+        MixFragments(local, 1, kNow);
+        // Ramping from 1 to 2 covers about 1.5 fragments' worth of frames.
+        EXPECT_NEAR(voice->Position(), 2.5 * kFrames * hertz / 44100, 2.0);
+        const std::uint64_t before = voice->played.load();
+        MixFragments(local, 1, kNow);
+        const std::int64_t double_step = std::int64_t{0x20000} * hertz / 44100;
+        EXPECT_EQ(voice->played.load() - before, static_cast<std::uint64_t>(kFrames * double_step)
+                                                     << 16);
+        voice->SetRate(-0x10000);
+        MixFragments(local, 2, kNow);
+        const int held = voice->Position();
+        MixFragments(local, 1, kNow);
+        EXPECT_EQ(voice->Position(), held);
+    }
 }
 
 TEST_F(MixerTest, EmptySamplesEndWithoutReadingAnything) {

@@ -27,7 +27,9 @@ inline std::shared_ptr<const TMixaSampleRecord> Constant16(int frames, std::int1
 }
 
 // Mixes `fragments` fragments at clock `now` and returns the interleaved output values.
-inline std::vector<std::int16_t> MixFragments(TMixaMixer& mixer, int fragments, std::uint32_t now) {
+// Not inlined: GCC 12 at -O2 then reports a false free-nonheap-object in some callers.
+[[gnu::noinline]] inline std::vector<std::int16_t> MixFragments(TMixaMixer& mixer, int fragments,
+                                                                std::uint32_t now) {
     std::vector<std::int16_t> out;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(mixer.FragmentValues()) * 2);
     for (int f = 0; f < fragments; ++f) {

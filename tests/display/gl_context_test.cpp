@@ -11,6 +11,8 @@
 #include "engine/graphics/image.h"
 #include "engine/graphics/internal/gl_graphics_driver.h"
 #include "engine/graphics/internal/gl_tela2d_driver.h"
+#include "engine/system/input.h"
+#include "engine/system/system_driver.h"
 #include "tests/support/graphics/gl_window.h"
 
 #include <SDL.h>
@@ -195,15 +197,60 @@ TEST_F(GLContext, ADroppedFrameDeletesItsTextureAndTheBindingIsForgotten) {
     EXPECT_FALSE(glIsTexture(name));
 }
 
-// Run in a child without DISPLAY: the window cannot open and OpenGraphics says so with null.
-TEST(GLNoDisplay, OpenGraphicsReturnsNullWithoutADisplay) {
-    if (std::getenv("DISPLAY")) {
-        const std::string self = Shell("readlink /proc/" + std::to_string(getpid()) + "/exe");
-        ASSERT_FALSE(self.empty());
-        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " +
-                                    self.substr(0, self.size() - 1) +
-                                    " --gtest_filter=GLNoDisplay.* 2>&1; echo exit=$?";
-        const std::string out = Shell(command);
+// This test program again, in a child with `environment` in front, running only `filter`;
+// its combined output followed by "exit=<status>".
+std::string RunSelf(const std::string& environment, const std::string& filter) {
+    const std::string self = Shell("readlink /proc/" + std::to_string(getpid()) + "/exe");
+    return Shell("env " + environment + " ZANDOR_TEST_CHILD=1 " + self.substr(0, self.size() - 1) +
+                 " --gtest_filter=" + filter + " 2>&1; echo exit=$?");
+}
+
+bool InChild() {
+    return std::getenv("ZANDOR_TEST_CHILD") != nullptr;
+}
+
+// Without a reachable display the window cannot open: OpenGraphics gives null and says why,
+// naming the display it tried, and SDL's invisible fallbacks are not taken for a display.
+TEST(GLNoDisplay, OpenGraphicsReturnsNullAndSaysWhy) {
+    if (!InChild()) {
+        const std::string unset = "-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER";
+        for (const std::string& environment :
+             {unset, unset + " DISPLAY=:9999",
+              unset + " DISPLAY=:9999 WAYLAND_DISPLAY=zandor-none"}) {
+            const std::string out = RunSelf(environment, "GLNoDisplay.*");
+            EXPECT_NE(out.find("[  PASSED  ] 1 test"), std::string::npos) << environment << out;
+            EXPECT_NE(out.find("exit=0"), std::string::npos) << environment << out;
+        }
+        // Only where Wayland is named may its probe speak.
+        EXPECT_EQ(RunSelf(unset + " DISPLAY=:9999", "GLNoDisplay.*").find("XDG_RUNTIME_DIR"),
+                  std::string::npos);
+        return;
+    }
+    StartGraphicsModules();
+    EXPECT_FALSE(OpenGraphics(800, 600, 0, 60, 0));
+    EXPECT_FALSE(CurrentGraphics());
+    // Not left running on an invisible driver.
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    std::string expected = "no display: DISPLAY is not set";
+    if (std::getenv("WAYLAND_DISPLAY")) {
+        expected = "cannot reach the X display \":9999\" or the Wayland display \"zandor-none\"";
+    } else if (std::getenv("DISPLAY")) {
+        expected = "cannot reach the X display \":9999\"";
+    }
+    EXPECT_EQ(GraphicsError(), expected);
+    Flip(-1);
+    Cls();
+    DrawRect(0, 0, 10, 10);
+}
+
+// A window whose context cannot be made (here: SDL loads a libGL that refuses shared
+// contexts) gives null with the platform's reason, and no window is left behind.
+TEST(GLNoContext, AWindowWithoutAContextGivesNull) {
+    if (!InChild()) {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY";
+        const std::string out =
+            RunSelf(std::string("SDL_OPENGL_LIBRARY=") + ZANDOR_GL_REFUSING_SHARED_CONTEXTS,
+                    "GLNoContext.*");
         EXPECT_NE(out.find("[  PASSED  ] 1 test"), std::string::npos) << out;
         EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
         return;
@@ -211,9 +258,70 @@ TEST(GLNoDisplay, OpenGraphicsReturnsNullWithoutADisplay) {
     StartGraphicsModules();
     EXPECT_FALSE(OpenGraphics(800, 600, 0, 60, 0));
     EXPECT_FALSE(CurrentGraphics());
-    Flip(-1);
-    Cls();
-    DrawRect(0, 0, 10, 10);
+    // The hidden context was made: it is the window's own context that failed.
+    EXPECT_TRUE(GLGraphicsDriver()->HasSharedContext());
+    EXPECT_EQ(GraphicsError(), "Could not create GL context");
+    int windows = 0;
+    for (Uint32 id = 1; id < 64; ++id) windows += SDL_GetWindowFromID(id) != nullptr;
+    EXPECT_EQ(windows, 1) << "only the hidden window";
+}
+
+// The display goes away under an open window: the server ends, or the window is destroyed
+// from outside. Either way the display-lost handler gets one line and the process ends with
+// status 1 instead of dying in Xlib. Runs on an X server of its own.
+TEST(GLDisplayLost, TheHandlerSaysWhyAndTheProcessEndsWithStatusOne) {
+    if (InChild()) {
+        SetDisplayLostHandler(
+            [](const std::string& what) { std::printf("lost: %s\n", what.c_str()); });
+        StartSystemDriver();
+        StartGraphicsModules();
+        SetAppTitle("ZANDOR lost-display test");
+        ASSERT_TRUE(OpenGraphics(320, 200, 0, 60, 0));
+        std::printf("open\n");
+        std::fflush(stdout);
+        for (int frame = 0; frame < 600; ++frame) {
+            Cls();
+            Flip(-1);
+            PollSystem();
+        }
+        ADD_FAILURE() << "the display was never lost";
+        return;
+    }
+    if (Shell("command -v Xvfb >/dev/null && command -v xdotool").empty())
+        GTEST_SKIP() << "no Xvfb or xdotool";
+    const std::string self = Shell("readlink /proc/" + std::to_string(getpid()) + "/exe");
+    for (const std::string how : {"close-window", "end-server"}) {
+        // Xvfb picks a free display itself and names it on descriptor 3.
+        const std::string script = "how=" + how + "\nself=" + self + R"(
+            dir=$(mktemp -d); exec 3>"$dir/display"
+            Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 & server=$!
+            for i in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+            export DISPLAY=:$(cat "$dir/display") ZANDOR_TEST_CHILD=1
+            timeout -s KILL 30 "$self" --gtest_filter=GLDisplayLost.* >"$dir/out" 2>&1 & child=$!
+            for i in $(seq 300); do grep -q '^open$' "$dir/out" && break; sleep 0.1; done
+            if [ $how = close-window ]; then
+                xdotool search --name 'ZANDOR lost-display test' windowclose
+            else
+                kill $server
+            fi
+            wait $child; echo "exit=$?"; kill $server 2>/dev/null; wait $server
+            grep '^lost: ' "$dir/out"; rm -rf "$dir")";
+        const std::string out = Shell(script);
+        SCOPED_TRACE(how);
+        EXPECT_NE(out.find("exit=1\n"), std::string::npos) << out;
+        if (how == "close-window") {
+            EXPECT_NE(
+                out.find(
+                    "lost: the display was lost (the game window was destroyed from outside)\n"),
+                std::string::npos)
+                << out;
+        } else {
+            EXPECT_NE(out.find("\" broke)\n"), std::string::npos) << out;
+            EXPECT_NE(out.find("lost: the display was lost (the connection to \":"),
+                      std::string::npos)
+                << out;
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // assets, the globals before the first game, leaving the loop, and the failure exits.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -200,6 +201,36 @@ TEST(FlowStartup, EntryReportsAWindowThatCannotOpenInOneLine) {
     std::ostringstream err;
     EXPECT_NE(runZandor(err), 0);
     EXPECT_EQ(err.str(), "zandor: cannot open the 800x600 game window\n");
+}
+
+// The real entry and engine in a child, with DISPLAY naming a server that does not exist:
+// one line that names the display, and nothing from display back-ends that were not named.
+TEST(FlowStartupDeathTest, AnUnreachableDisplayIsNamedInTheOneLine) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("DISPLAY", ":9999", 1);
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("SDL_VIDEODRIVER");
+            std::_Exit(runZandor(std::cerr));
+        },
+        testing::ExitedWithCode(1),
+        "^zandor: cannot open the 800x600 game window: cannot reach the X display \":9999\"\n$");
+}
+
+[[noreturn]] TObjectPtr LoseTheDisplay(int, const TObjectPtr&, void*) {
+    DisplayLost("the display was lost (in a test)");
+}
+
+TEST(FlowStartupDeathTest, ALostDisplayEndsTheGameWithOneLineAndStatusOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TGameHarness game;
+            InsertHook(FlipHookId(), LoseTheDisplay, nullptr);
+            runZandor(std::cerr);
+        },
+        testing::ExitedWithCode(1), "^zandor: the display was lost \\(in a test\\)\n$");
 }
 
 // Ends a runaway loop: a flip hook that raises after a number of frames.

@@ -1,6 +1,6 @@
 // The four screens and their transitions through the headless harness: starting a game, the
 // order of each screen's drawing, the closing screens' fade and music fade-out, returning to
-// the title, and the right-button and music mends.
+// the title, the right-button mend and the music a new game leaves playing.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -280,7 +280,9 @@ TEST_F(ScreensFlow, RightPressesOnTheTitleOrInPlayAreNotKeptForTheClosingScreens
     }
 }
 
-TEST_F(ScreensFlow, ANewGameStopsTheMusicOfTheLastOne) {
+// A new game drops the last game's music channel without stopping it: the old music plays on
+// at its faded volume under the new one, and nothing can reach it any more.
+TEST_F(ScreensFlow, ANewGameLeavesTheOldMusicPlayingAtItsFadedVolume) {
     game_.StartNewGame();
     const int first = musicChannelId();
     loseTheGame();
@@ -288,13 +290,18 @@ TEST_F(ScreensFlow, ANewGameStopsTheMusicOfTheLastOne) {
     game_.Click(MOUSE_RIGHT);
     game_.Frame();
     ASSERT_EQ(gameState, GAME_STATE_TITLE);
+    const std::weak_ptr<TChannel> oldChannel = musicChannel;
+    const size_t callsBefore = game_.Audio().Calls().size();
     game_.Click(MOUSE_LEFT);
     game_.Frame();
     ASSERT_EQ(gameState, GAME_STATE_PLAY);
     const int second = musicChannelId();
     EXPECT_NE(first, second);
-    EXPECT_EQ(game_.Audio().PlayingChannels(musicSnd.get()), std::vector<int>{second});
-    EXPECT_EQ(countCalls(TAudioCall::STOP, first), 1);
+    EXPECT_TRUE(oldChannel.expired());
+    EXPECT_EQ(game_.Audio().PlayingChannels(musicSnd.get()), (std::vector<int>{first, second}));
+    EXPECT_EQ(countCalls(TAudioCall::STOP, first), 0);
+    const auto& calls = game_.Audio().Calls();
+    for (size_t i = callsBefore; i < calls.size(); ++i) EXPECT_NE(calls[i].channel, first);
 }
 
 TEST_F(ScreensFlow, EndScreenTurnsToGameOverWithoutANewFade) {

@@ -211,6 +211,18 @@ TEST_F(WavesPatterns, RingsCloseInOnTheCentre) {
     EXPECT_NEAR(first.rotation, 110, 1e-4);
 }
 
+// The ring's movers are computed in double and stored once as float: a float 0.2 would put the
+// speed of the movers at 40, 140, 220 and 320 degrees one float step off.
+TEST_F(WavesPatterns, RingMoversStartExactlyWhereTheDoubleArithmeticPutsThem) {
+    spawnRing(300);
+    const tEnemy& second = *enemyList->items()[1];  // a = 40
+    EXPECT_EQ(second.x, 629.8133544921875f);
+    EXPECT_EQ(second.y, 492.83627319335938f);
+    EXPECT_EQ(second.speedX, -0.15320888161659241f);
+    EXPECT_EQ(second.speedY, -0.12855751812458038f);
+    EXPECT_EQ(second.rotation, 130);
+}
+
 TEST_F(WavesPatterns, FiveControllersAimAtTheCentre) {
     struct Case {
         const char* what;

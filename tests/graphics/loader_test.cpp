@@ -430,6 +430,17 @@ TEST(JpegLoaderTest, BadDataIsRefusedWithoutCrashing) {
     EXPECT_FALSE(Decode(loader, Bytes{}));
 }
 
+// Junk before the end marker is only a warning to libjpeg: the picture is still whole.
+TEST(JpegLoaderTest, JunkBeforeTheEndMarkerIsAccepted) {
+    Bytes data = TwoToneJpeg(1, JCS_GRAYSCALE, {40}, {220});
+    ASSERT_EQ(data[data.size() - 2], 0xFF);
+    data.insert(data.end() - 2, {0x12, 0x34, 0x56});
+    auto grey = Decode(NewJpegLoader(), data);
+    ASSERT_TRUE(grey);
+    EXPECT_NEAR(grey->PixelPtr(2, 5)[0], 40, 2);
+    EXPECT_NEAR(grey->PixelPtr(13, 9)[0], 220, 2);
+}
+
 // ---- the chain ------------------------------------------------------------------------------
 
 // A loader that records where the stream was when it was asked, and then behaves as told.

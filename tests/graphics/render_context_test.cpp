@@ -240,6 +240,15 @@ TEST(GraphicsContext, ReopeningClosesThePreviousWindowAndBumpsTheSequenceTwice) 
     EXPECT_EQ(GraphicsSeq(), seq + 3);
 }
 
+TEST(GraphicsContext, FlipsAfterEndGraphicsKeepThePace) {
+    TScopedVirtualClock clock;
+    TRecordingGraphics gfx;
+    EndGraphics();
+    const std::uint32_t before = MillisecondClock();
+    for (int i = 0; i < 3; ++i) Flip(-1);
+    EXPECT_EQ(ClockDiff(MillisecondClock(), before), 50);
+}
+
 TEST(GraphicsContext, AWindowThatCannotOpenGivesNullAndChangesNothing) {
     TScopedVirtualClock clock;
     TRecordingGraphics gfx(false);

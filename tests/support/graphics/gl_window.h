@@ -21,7 +21,7 @@ class GLWindowTest : public testing::Test {
         StartGraphicsModules();
         SetAppTitle(kTitle);
         graphics = OpenGraphics(800, 600, 0, 60, 0);
-        ASSERT_TRUE(graphics) << "the window did not open";
+        ASSERT_TRUE(graphics) << "the window did not open: " << GraphicsError();
     }
     void TearDown() override { EndGraphics(); }
 
