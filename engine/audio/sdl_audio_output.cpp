@@ -4,6 +4,8 @@
 // and it fades into and out of such silence over 2 ms so that neither edge clicks.
 #include <SDL.h>
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -97,9 +99,17 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
         return true;
     }
 
-    // What a desktop gives its audio threads: a raised nice level, or RealtimeKit's grant.
-    // Where neither is allowed the thread carries on at its normal priority.
-    void TimerStarted() override { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL); }
+    // What a desktop gives its audio threads. On a busy machine a raised nice level still
+    // let the tick start tens of ms late, so real-time round-robin comes first where the
+    // scheduler permits it (root, CAP_SYS_NICE or an rtprio limit); then SDL's time-critical
+    // request (a nice of -20, or RealtimeKit's grant). Where neither is allowed the thread
+    // carries on at its normal priority.
+    void TimerStarted() override {
+        sched_param param{};
+        param.sched_priority = kRealtimePriority;
+        if (pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0) return;
+        SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+    }
 
     bool Submit() override {
         if (device_ == 0) return false;
@@ -149,6 +159,8 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
     }
 
     static constexpr int kFrameBytes = 4;
+    // Below the 20 a sound server usually asks for.
+    static constexpr int kRealtimePriority = 10;
     static constexpr int kRampFrames = MIXA_OUTPUT_HERTZ / 500;  // 2 ms
 
     SDL_AudioDeviceID device_ = 0;
