@@ -27,11 +27,12 @@
 namespace {
 
 constexpr int kHertz = 44100;
-constexpr int kLap = 16384;              // frames in the mixer's 32-fragment ring
-constexpr int kGapFrames = kHertz / 50;  // 20 ms
-constexpr int kSilentLevel = 1;          // |value| at or below this is silence
-constexpr int kStaleBlock = 256;         // frames compared at a time for replays
-constexpr int kStaleFloor = 64;          // blocks quieter than this are not judged
+constexpr int kLap = 16384;                    // frames in the mixer's 32-fragment ring
+constexpr int kGapFrames = kHertz / 50;        // 20 ms
+constexpr int kSilentLevel = 1;                // |value| at or below this is silence
+constexpr int kStaleBlock = 256;               // frames compared at a time for replays
+constexpr int kStaleFloor = 64;                // blocks quieter than this are not judged
+constexpr long long kLevelMicros = 139000000;  // the level lasts 140 s
 
 std::int64_t NowMicros() {
     timeval tv{};
@@ -151,11 +152,13 @@ int Report(const char* raw, const char* times, const char* botlog, const char* s
             if (what == "start") start = at;
             if (what == "probe") probes.push_back(at);
             if (what == "stop" && start >= 0) {
-                // From just after the click to a little before the closing screen was seen:
-                // the music fades out and stops behind that screen.
-                const auto a = static_cast<std::size_t>(line.FrameAt(start + 500000));
+                // From a second after the click (the music has begun) to the level's end
+                // or a little before the closing screen was seen, whichever is first: the
+                // music fades out and stops behind that screen.
+                at = std::min<long long>(at - 5000000, start + kLevelMicros);
+                const auto a = static_cast<std::size_t>(line.FrameAt(start + 1000000));
                 const auto b =
-                    static_cast<std::size_t>(std::max<std::int64_t>(0, line.FrameAt(at - 5000000)));
+                    static_cast<std::size_t>(std::max<std::int64_t>(0, line.FrameAt(at)));
                 if (b > a) play.emplace_back(a, std::min(b, frames));
                 start = -1;
             }
