@@ -1,24 +1,35 @@
-# The two commands a newcomer needs: `make run` and `make test`.
+# The two commands a newcomer needs: `make run` (the packages to build and play, then the game
+# alone) and `make test` (every package, everything built, every test).
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all deps configure build run test check-sanitizers check-replay check-fuzz fuzz bench \
-	install screenshots assets format clean
+.PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
+	check-fuzz fuzz bench install screenshots assets format clean package check-package
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps play test
 
+deps-play:
+	@scripts/install-deps play
+
+# The tests and benchmarks are on here, so a missing test library stops the configuration.
 configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DZANDOR_TESTS=ON -DZANDOR_BENCH=ON $(CMAKE_FLAGS) >/dev/null
+
+# Leaves the tests as they are found: on where GoogleTest is installed, or where an earlier
+# configuration turned them on; only the game is built either way.
+configure-play: deps-play
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: configure-play
+	@cmake --build $(BUILD) -j $(JOBS) --target zandor
 	$(BUILD)/game/zandor
 
 # Every test runs under a virtual X server, so the display tests find one; the others
@@ -39,8 +50,8 @@ check-sanitizers: deps
 	@cmake --build $(BUILD)-tsan -j $(JOBS) --target test_audio
 	$(SAN_ENV) $(BUILD)-tsan/tests/test_audio --gtest_filter='MixerStress*:MixerTest*:OutputTick*:HandleTable*:SoundApi*' --gtest_repeat=3
 
-# One recorded game replayed by an unoptimised (-O0) and the optimised build: the per-frame
-# state hashes must match exactly.
+# The two recorded games, each replayed by an unoptimised (-O0) and the optimised build: the
+# per-frame state hashes must match exactly.
 check-replay: build
 	CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/check-replay $(BUILD) $(BUILD)-O0
 
@@ -56,6 +67,13 @@ fuzz: deps
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package zandor_VERSION_ARCH.deb, built in $(BUILD)-package/, and the proof that it
+# is lintian clean, installs into a minimal bookworm and runs there (root; see the script).
+package: deps
+	@JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/make-deb $(BUILD)-package
+check-package: package
+	scripts/check-package $(BUILD)-package/zandor_*.deb
 
 # The README's pictures: the real game under Xvfb, driven by xdotool.
 screenshots: build

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/audio/mixa_mixer.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_mixer.h"
+#include "engine/audio/internal/mixa_voices.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 
 #include "bench/wake_clock.h"
 #include "engine/graphics/graphics.h"
+#include "engine/system/event.h"
 #include "game/entities.h"
 #include "game/game.h"
 #include "game/globals.h"
@@ -118,14 +119,14 @@ void BM_FullGameInAWindow(benchmark::State& state) {
         while (running && gameState != GAME_STATE_END && gameState != GAME_STATE_GAME_OVER) {
             if (frames == 1) {
                 input.Queue(TScriptedSystemDriver::MouseMove(400, 300));
-                input.Queue(TScriptedSystemDriver::MouseDown(1, 400, 300));
+                input.Queue(TScriptedSystemDriver::MouseDown(MOUSE_LEFT, 400, 300));
                 input.Queue(TScriptedSystemDriver::MouseUp(1, 400, 300));
             } else if (gameState == GAME_STATE_PLAY) {
                 life = 50;
                 const TAim aim = PlayerAim(frames);
                 input.Queue(TScriptedSystemDriver::MouseMove(aim.x, aim.y));
                 if (aim.fire) {
-                    input.Queue(TScriptedSystemDriver::MouseDown(1, aim.x, aim.y));
+                    input.Queue(TScriptedSystemDriver::MouseDown(MOUSE_LEFT, aim.x, aim.y));
                     input.Queue(TScriptedSystemDriver::MouseUp(1, aim.x, aim.y));
                 }
             }

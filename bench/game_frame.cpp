@@ -17,6 +17,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "engine/system/event.h"
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
@@ -40,7 +41,7 @@ void autoPlay(TGameHarness& game) {
         }
     }
     if (target) game.MovePointer(static_cast<int>(target->x), static_cast<int>(target->y));
-    if (target && game.Frames() % 12 == 0) game.Click(1);
+    if (target && game.Frames() % 12 == 0) game.Click(MOUSE_LEFT);
 }
 
 template <class Base, class... Kinds>

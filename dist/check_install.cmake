@@ -1,10 +1,11 @@
 # Installs the build tree BUILD_DIR with prefix /usr into the scratch DESTDIR STAGE, then checks
-# that the executable, launcher entry, metainfo and every hicolor icon are there, agree on the
-# application id and binary name, that each icon is a PNG of its folder's size, and that nothing
-# was written outside the DESTDIR. ICON_SIZES is a comma-separated list; BINDIR and DATADIR are
-# the install folders as configured.
+# that the executable, launcher entry, metainfo, manual page, copyright notice, changelog and
+# every hicolor icon are there, that the first three agree on the application id and binary
+# name, that each icon is a PNG of its folder's size, and that nothing was written outside the
+# DESTDIR. ICON_SIZES is a comma-separated list; BINDIR, DATADIR, MANDIR and DOCDIR are the
+# install folders as configured.
 cmake_minimum_required(VERSION 3.25)
-foreach(var BUILD_DIR STAGE APP_ID ICON_SIZES BINDIR DATADIR)
+foreach(var BUILD_DIR STAGE APP_ID ICON_SIZES BINDIR DATADIR MANDIR DOCDIR)
   if(NOT DEFINED ${var} OR "${${var}}" STREQUAL "")
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -38,6 +39,13 @@ staged(data "${DATADIR}")
 set(exe "${bin}/zandor")
 set(desktop "${data}/applications/${APP_ID}.desktop")
 set(metainfo "${data}/metainfo/${APP_ID}.metainfo.xml")
+staged(man "${MANDIR}")
+staged(doc "${DOCDIR}")
+foreach(file "${man}/man6/zandor.6" "${doc}/copyright" "${doc}/changelog")
+  if(NOT EXISTS "${file}")
+    problem("no ${file}")
+  endif()
+endforeach()
 
 if(NOT EXISTS "${exe}")
   problem("no executable at ${exe}")

@@ -8,6 +8,7 @@
 #include "game/draw_helpers.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -107,8 +108,8 @@ void tExplosion::update() {
 std::shared_ptr<tbgFX> tbgFX::ini() {
     auto fx = std::make_shared<tbgFX>();
     // Drawn in field order, so a seeded run always places the same blobs.
-    fx->x = static_cast<float>(RandomInt(0, 800));
-    fx->y = static_cast<float>(RandomInt(0, 600));
+    fx->x = static_cast<float>(RandomInt(0, FIELD_WIDTH));
+    fx->y = static_cast<float>(RandomInt(0, FIELD_HEIGHT));
     fx->scale = static_cast<float>(RandomInt(50, 100));
     fx->alpha = static_cast<float>(RandomReal(1, 0));
     fx->state = 1;
@@ -133,8 +134,8 @@ void tbgFX::update() {
         alpha -= 0.02f;
         if (state == 2 && alpha < 0) {
             state = 1;
-            x = static_cast<float>(RandomInt(0, 800));
-            y = static_cast<float>(RandomInt(0, 600));
+            x = static_cast<float>(RandomInt(0, FIELD_WIDTH));
+            y = static_cast<float>(RandomInt(0, FIELD_HEIGHT));
             speedx = randomOffset(10, 5);
             speedy = randomOffset(10, 5);
         }

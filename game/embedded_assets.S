@@ -1,27 +1,6 @@
 // The game's pictures and sounds, carried in read-only data (one symbol pair per file).
 #include "engine/system/incbin.h"
 
-ZANDOR_INCBIN(asset_player_png, "assets/graphics/player.png")
-ZANDOR_INCBIN(asset_enemy1_png, "assets/graphics/enemy1.png")
-ZANDOR_INCBIN(asset_enemy2_png, "assets/graphics/enemy2.png")
-ZANDOR_INCBIN(asset_enemycontrol_png, "assets/graphics/enemycontrol.png")
-ZANDOR_INCBIN(asset_enemycontroltrace_png, "assets/graphics/enemycontroltrace.png")
-ZANDOR_INCBIN(asset_enemymove_png, "assets/graphics/enemymove.png")
-ZANDOR_INCBIN(asset_enemybomb_png, "assets/graphics/enemybomb.png")
-ZANDOR_INCBIN(asset_pointer_png, "assets/graphics/pointer.png")
-ZANDOR_INCBIN(asset_layer_png, "assets/graphics/layer.png")
-ZANDOR_INCBIN(asset_playership_png, "assets/graphics/playership.png")
-ZANDOR_INCBIN(asset_borderexplosion_png, "assets/graphics/borderexplosion.png")
-ZANDOR_INCBIN(asset_background_jpg, "assets/graphics/background.jpg")
-ZANDOR_INCBIN(asset_backgroundmask_png, "assets/graphics/backgroundmask.png")
-ZANDOR_INCBIN(asset_display_png, "assets/graphics/display.png")
-ZANDOR_INCBIN(asset_title_png, "assets/graphics/title.png")
-ZANDOR_INCBIN(asset_bgfx_png, "assets/graphics/bgfx.png")
-ZANDOR_INCBIN(asset_end_png, "assets/graphics/end.png")
-ZANDOR_INCBIN(asset_base_png, "assets/graphics/base.png")
-ZANDOR_INCBIN(asset_gameover_png, "assets/graphics/gameover.png")
-ZANDOR_INCBIN(asset_explode_ogg, "assets/sound/explode.ogg")
-ZANDOR_INCBIN(asset_music_ogg, "assets/sound/music.ogg")
-ZANDOR_INCBIN(asset_shoot_ogg, "assets/sound/shoot.ogg")
-ZANDOR_INCBIN(asset_playerhit_ogg, "assets/sound/playerhit.ogg")
-ZANDOR_INCBIN(asset_playerexplode_ogg, "assets/sound/playerexplode.ogg")
+#define ZANDOR_ASSET(kind, symbol, file, global) ZANDOR_INCBIN(asset_##symbol, file)
+#include "game/asset_list.h"
+#undef ZANDOR_ASSET

@@ -1,13 +1,17 @@
-// The 24 pictures and sounds the executable carries, and their registration with the
-// embedded-file archive so they open through "incbin::" URLs.
+// The 24 pictures and sounds the executable carries (listed in game/asset_list.h), and their
+// registration with the embedded-file archive so they open through "incbin::" URLs.
 #pragma once
 
 #include <array>
 
-constexpr int kEmbeddedAssetCount = 24;
+#define ZANDOR_ASSET(kind, symbol, file, global) +1
+constexpr int kEmbeddedAssetCount = 0
+#include "game/asset_list.h"
+    ;
+#undef ZANDOR_ASSET
 
-// Archive names in the order the game registers and loads them: the 19 images, then the
-// 5 sounds (e.g. "assets/graphics/player.png").
+// Archive names in the order the game registers and loads them: the images, then the
+// sounds (e.g. "assets/graphics/player.png").
 extern const std::array<const char*, kEmbeddedAssetCount> embeddedAssetNames;
 
 struct EmbeddedAsset {

@@ -10,8 +10,18 @@
 #include "game/draw_helpers.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 
 namespace {
+
+// An activated enemy is removed once it is more than kActiveMargin outside the window, any
+// enemy once it is more than kFarMargin outside.
+constexpr int kActiveMargin = 30;
+constexpr int kFarMargin = 200;
+// A ball strikes an idle enemy only inside the window moved this far right and down.
+constexpr int kStrikeOffset = 20;
+// Half the turret ship's size: the flashes scatter over its square.
+constexpr int kShipHalf = 30;
 
 void removeEnemy(const tEnemy* enemy) {
     if (enemyList) enemyList->remove(enemy);
@@ -22,7 +32,8 @@ void scatterOverShip(int count) {
     for (int i = 0; i < count; ++i) {
         const int dy = RandomInt(1, 60);
         const int dx = RandomInt(1, 60);
-        tborderExplosion::ini(static_cast<float>(370 + dx), static_cast<float>(270 + dy));
+        tborderExplosion::ini(static_cast<float>(FIELD_CENTRE_X - kShipHalf + dx),
+                              static_cast<float>(FIELD_CENTRE_Y - kShipHalf + dy));
     }
 }
 
@@ -47,8 +58,14 @@ void tEnemy::animate() {
 }
 
 void tEnemy::checkIfInScreen() {
-    if (active == 1 && (x < -30 || x > 830 || y < -30 || y > 630)) removeEnemy(this);
-    if (x < -200 || x > 1000 || y < -200 || y > 800) removeEnemy(this);
+    if (active == 1 && (x < -kActiveMargin || x > FIELD_WIDTH + kActiveMargin ||
+                        y < -kActiveMargin || y > FIELD_HEIGHT + kActiveMargin)) {
+        removeEnemy(this);
+    }
+    if (x < -kFarMargin || x > FIELD_WIDTH + kFarMargin || y < -kFarMargin ||
+        y > FIELD_HEIGHT + kFarMargin) {
+        removeEnemy(this);
+    }
 }
 
 void tEnemy::draw() {
@@ -67,7 +84,8 @@ void tEnemy::checkCollision() {
     // Both tests run under the render state that draw() left: this enemy's scale and rotation.
     if (shotList) {
         shotList->forEach([this](const std::shared_ptr<tPlayer>& ball) {
-            if (active == 0 && x > 20 && x < 820 && y > 20 && y < 620 && alpha > 0.9f &&
+            if (active == 0 && x > kStrikeOffset && x < FIELD_WIDTH + kStrikeOffset &&
+                y > kStrikeOffset && y < FIELD_HEIGHT + kStrikeOffset && alpha > 0.9f &&
                 ImagesCollide(image, TruncateToInt(x), TruncateToInt(y), 0, ball->image,
                               TruncateToInt(ball->x), TruncateToInt(ball->y), 0) != 0) {
                 enemycombo = ball->combo;
@@ -77,10 +95,10 @@ void tEnemy::checkCollision() {
         });
     }
 
-    if (ImagesCollide(image, TruncateToInt(x), TruncateToInt(y), 0, playerShipImg, 400, 300, 0) !=
-            0 &&
+    if (ImagesCollide(image, TruncateToInt(x), TruncateToInt(y), 0, playerShipImg, FIELD_CENTRE_X,
+                      FIELD_CENTRE_Y, 0) != 0 &&
         life > 0) {
-        life -= 10;
+        life -= HIT_DAMAGE;
         PlaySound(explodeSnd, nullptr);
         scatterOverShip(4);
         spray(x, y, 21);

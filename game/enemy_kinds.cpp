@@ -1,6 +1,7 @@
 // The three enemy kinds: each only chooses its start values, image, countdown and name.
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ std::shared_ptr<Kind> enlist(std::shared_ptr<Kind> enemy) {
 }  // namespace
 
 std::shared_ptr<tEnemyControl> tEnemyControl::ini(float x, float y, float speedX, float speedY) {
-    auto enemy = makeEnemy<tEnemyControl>(enemyControlImg, "control", 40);
+    auto enemy = makeEnemy<tEnemyControl>(enemyControlImg, "control", CONTROL_COUNTDOWN);
     enemy->x = x;
     enemy->y = y;
     enemy->speedX = speedX;
@@ -33,7 +34,8 @@ std::shared_ptr<tEnemyControl> tEnemyControl::ini(float x, float y, float speedX
 }
 
 std::shared_ptr<tEnemyControlTrace> tEnemyControlTrace::ini(float x, float y) {
-    auto enemy = makeEnemy<tEnemyControlTrace>(enemyControlTraceImg, "controltrace", 40);
+    auto enemy =
+        makeEnemy<tEnemyControlTrace>(enemyControlTraceImg, "controltrace", CONTROL_COUNTDOWN);
     enemy->x = x;
     enemy->y = y;
     enemy->rotation = 0;
@@ -43,7 +45,7 @@ std::shared_ptr<tEnemyControlTrace> tEnemyControlTrace::ini(float x, float y) {
 
 std::shared_ptr<tEnemyMove> tEnemyMove::ini(float x, float y, float speedX, float speedY,
                                             float rotation) {
-    auto enemy = makeEnemy<tEnemyMove>(enemyMoveImg, "move", 8);
+    auto enemy = makeEnemy<tEnemyMove>(enemyMoveImg, "move", MOVE_COUNTDOWN);
     enemy->x = x;
     enemy->y = y;
     enemy->speedX = speedX;

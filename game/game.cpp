@@ -2,7 +2,6 @@
 #include "game/game.h"
 
 #include <exception>
-#include <iterator>
 #include <ostream>
 #include <string>
 
@@ -20,39 +19,20 @@
 #include "game/embedded_assets.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 #include "game/screens.h"
 
 namespace {
 
-constexpr int kEscapeKey = 27;
-
-// Where each loaded asset goes, in the order of embeddedAssetNames: the images, then the
-// sounds.
-std::shared_ptr<TImage>* const kImageTargets[] = {
-    &playerImg,
-    &enemy1Img,
-    &enemy2Img,
-    &enemyControlImg,
-    &enemyControlTraceImg,
-    &enemyMoveImg,
-    &enemyBombImg,
-    &pointerImg,
-    &layerImg,
-    &playerShipImg,
-    &borderExplosionImg,
-    &backgroundImg,
-    &backgroundMaskImg,
-    &displayImg,
-    &titleImg,
-    &bgfxImg,
-    &endImg,
-    &baseImg,
-    &gameOverImg,
-};
-std::shared_ptr<TSound>* const kSoundTargets[] = {
-    &explodeSnd, &musicSnd, &shootSnd, &playerHitSnd, &playerExplodeSnd,
-};
-static_assert(std::size(kImageTargets) + std::size(kSoundTargets) == kEmbeddedAssetCount);
+// Loads one asset into its global; false when it cannot be loaded.
+bool loadAsset(std::shared_ptr<TImage>& image, const std::string& url) {
+    image = LoadImage(url, -1);
+    return image != nullptr;
+}
+bool loadAsset(std::shared_ptr<TSound>& sound, const std::string& url) {
+    sound = LoadSound(url, 0);
+    return sound != nullptr;
+}
 
 void drawLoadingFrame() {
     SetBlend(BLEND_ALPHA);
@@ -63,6 +43,18 @@ void drawLoadingFrame() {
     DrawText("OMG IT LOADS!!!", 100, 250);
     Flip(-1);
 }
+
+// Draws a picture the way play does: translucent tinted and opaque white are drawn
+// differently by some drivers. Sounds need no warming up.
+void warmUpAsset(const std::shared_ptr<TImage>& image) {
+    SetAlpha(0.5f);
+    SetColor(128, 128, 128);
+    DrawImage(image, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
+    SetAlpha(1);
+    SetColor(255, 255, 255);
+    DrawImage(image, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
+}
+void warmUpAsset(const std::shared_ptr<TSound>&) {}
 
 // OpenGL drivers make a picture's texture, and software ones like Mesa's llvmpipe compile the
 // code that draws it, only when it is first drawn: several milliseconds each, enough to miss
@@ -77,15 +69,9 @@ void warmUpRenderer() {
     GetScale(scaleX, scaleY);
 
     SetScale(1, 1);
-    for (std::shared_ptr<TImage>* target : kImageTargets) {
-        // Translucent tinted and opaque white are drawn differently by some drivers.
-        SetAlpha(0.5f);
-        SetColor(128, 128, 128);
-        DrawImage(*target, 400, 300, 0);
-        SetAlpha(1);
-        SetColor(255, 255, 255);
-        DrawImage(*target, 400, 300, 0);
-    }
+#define ZANDOR_ASSET(kind, symbol, file, global) warmUpAsset(global);
+#include "game/asset_list.h"
+#undef ZANDOR_ASSET
     std::string glyphs;
     for (char c = ' '; c <= '~'; ++c) glyphs += c;
     DrawText(glyphs, 0, 0);
@@ -102,17 +88,10 @@ void warmUpRenderer() {
 }  // namespace
 
 std::string loadGameAssets(const std::string& prefix) {
-    std::size_t next = 0;
-    for (std::shared_ptr<TImage>* target : kImageTargets) {
-        const std::string url = prefix + embeddedAssetNames[next++];
-        *target = LoadImage(url, -1);
-        if (!*target) return "cannot load " + url;
-    }
-    for (std::shared_ptr<TSound>* target : kSoundTargets) {
-        const std::string url = prefix + embeddedAssetNames[next++];
-        *target = LoadSound(url, 0);
-        if (!*target) return "cannot load " + url;
-    }
+#define ZANDOR_ASSET(kind, symbol, file, global) \
+    if (!loadAsset(global, prefix + file)) return "cannot load " + prefix + file;
+#include "game/asset_list.h"
+#undef ZANDOR_ASSET
     return {};
 }
 
@@ -130,7 +109,9 @@ void startEngineModules() {
 
 std::string startUp() {
     SetAppTitle(kAppTitle);
-    if (!OpenGraphics(800, 600, 0, 60, 0)) return "cannot open the 800x600 game window";
+    if (!OpenGraphics(FIELD_WIDTH, FIELD_HEIGHT, 0, 60, 0)) {
+        return "cannot open the 800x600 game window";
+    }
     drawLoadingFrame();
     SetAutoMidHandle(1);
     SeedRandom(static_cast<int>(MillisecondClock()));
@@ -161,15 +142,15 @@ bool runFrame() {
             break;
     }
     Flip(-1);
-    if (IsKeyDown(kEscapeKey) != 0) return false;
+    if (IsKeyDown(KEY_ESCAPE) != 0) return false;
     return TakeAppTerminate() == 0;
 }
 
 void resetGame() {
     aimDistance = 0;
-    baseX = 400;
-    baseY = 300;
-    life = 50;
+    baseX = FIELD_CENTRE_X;
+    baseY = FIELD_CENTRE_Y;
+    life = START_LIFE;
     baseAlpha = 0;
     aimAngle = 0;
 
@@ -180,7 +161,7 @@ void resetGame() {
 
     score = 0;
     bestChain = 0;
-    shotSpeed = 20;
+    shotSpeed = SHOT_SPEED;
 
     bgBrightness = 255;
     bgTargetBrightness = 255;

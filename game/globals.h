@@ -21,38 +21,38 @@ inline constexpr int GAME_STATE_PLAY = 2;
 inline constexpr int GAME_STATE_GAME_OVER = 3;
 inline constexpr int GAME_STATE_END = 4;
 
-extern int gameState;
-extern float baseX;
-extern float baseY;
-extern float baseAlpha;
-extern float aimAngle;
-extern float aimDistance;
-extern int shotSpeed;
-extern int life;
-extern std::int64_t score;
-extern int bestChain;
-extern std::shared_ptr<tEntityList<tEnemy>> enemyList;
-extern std::shared_ptr<tEntityList<tPlayer>> shotList;
-extern std::shared_ptr<tEntityList<tFX>> fxList;
-extern std::shared_ptr<tEntityList<tbgFX>> bgfxList;
-extern float bgBrightness;
-extern float bgTargetBrightness;
-extern float spriteGrey;
-extern int startTime;
-extern int playTime;
-extern int waveStep;
-extern float fadeAlpha;
-extern float musicVolume;
-extern std::shared_ptr<TChannel> musicChannel;
+// Every global of the game's state, with the value it holds at program start and again after
+// restoreStartGlobals: X(type, name, start value).
+// clang-format off
+#define ZANDOR_GAME_GLOBALS(X)                                                          \
+    X(int, gameState, GAME_STATE_TITLE)                                                 \
+    /* the turret */                                                                    \
+    X(float, baseX, 0) X(float, baseY, 0) X(float, baseAlpha, 0)                        \
+    X(float, aimAngle, 0) X(float, aimDistance, 0) X(int, shotSpeed, 0) X(int, life, 0) \
+    /* the chains */                                                                    \
+    X(std::int64_t, score, 0) X(int, bestChain, 0)                                      \
+    /* the entity lists; each new game makes them */                                    \
+    X(std::shared_ptr<tEntityList<tEnemy>>, enemyList, nullptr)                         \
+    X(std::shared_ptr<tEntityList<tPlayer>>, shotList, nullptr)                         \
+    X(std::shared_ptr<tEntityList<tFX>>, fxList, nullptr)                               \
+    X(std::shared_ptr<tEntityList<tbgFX>>, bgfxList, nullptr)                           \
+    /* the background */                                                                \
+    X(float, bgBrightness, 0) X(float, bgTargetBrightness, 0) X(float, spriteGrey, 0)   \
+    /* the wave clock */                                                                \
+    X(int, startTime, 0) X(int, playTime, 0) X(int, waveStep, 0)                        \
+    /* the closing screens and the music */                                             \
+    X(float, fadeAlpha, 0) X(float, musicVolume, 0)                                     \
+    X(std::shared_ptr<TChannel>, musicChannel, nullptr)
+// clang-format on
 
-// Images, in load order.
-extern std::shared_ptr<TImage> playerImg, enemy1Img, enemy2Img, enemyControlImg,
-    enemyControlTraceImg, enemyMoveImg, enemyBombImg, pointerImg, layerImg, playerShipImg,
-    borderExplosionImg, backgroundImg, backgroundMaskImg, displayImg, titleImg, bgfxImg, endImg,
-    baseImg, gameOverImg;
+#define ZANDOR_DECLARE_GLOBAL(type, name, start) extern type name;
+ZANDOR_GAME_GLOBALS(ZANDOR_DECLARE_GLOBAL)
+#undef ZANDOR_DECLARE_GLOBAL
 
-// Sounds, in load order.
-extern std::shared_ptr<TSound> explodeSnd, musicSnd, shootSnd, playerHitSnd, playerExplodeSnd;
+// The pictures and sounds, loaded once at start-up in the order of game/asset_list.h.
+#define ZANDOR_ASSET(kind, symbol, file, global) extern std::shared_ptr<T##kind> global;
+#include "game/asset_list.h"
+#undef ZANDOR_ASSET
 
 // Puts every global back to its program-start value (lists gone, assets kept), so one process
 // can run several games from a clean slate. The program itself never needs it.

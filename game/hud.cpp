@@ -8,6 +8,7 @@
 #include "engine/system/maths.h"
 #include "game/draw_helpers.h"
 #include "game/globals.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void setLifeBarColour() {
 
 void drawHud() {
     setDrawStateRGB(1, 1, 0, 1, 255, 255, 255);
-    DrawImage(displayImg, 400, 584, 0);
+    DrawImage(displayImg, FIELD_CENTRE_X, 584, 0);
 
     SetAlpha(0.5f);
     SetColor(0, 0, 0);
@@ -51,5 +52,5 @@ void drawHud() {
 
     setDrawStateRGB(2, 2, 0, 0.8f, 255, 255, 255);
     DrawText(LongToString(score), 110, 570);
-    DrawText(IntToString(bestChain), 400, 570);
+    DrawText(IntToString(bestChain), FIELD_CENTRE_X, 570);
 }

@@ -7,6 +7,7 @@
 #include "game/draw_helpers.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 
 std::shared_ptr<tPlayer> tPlayer::ini(float x, float y, float speedx, float speedy, float combo) {
     auto ball = std::make_shared<tPlayer>();
@@ -20,6 +21,14 @@ std::shared_ptr<tPlayer> tPlayer::ini(float x, float y, float speedx, float spee
     return ball;
 }
 
+namespace {
+
+// A ball leaves the field this far beyond the left and top edges, and as far beyond the
+// right and bottom ones: the bounds are the window's moved by this much, not widened.
+constexpr int kEdge = 10;
+
+}  // namespace
+
 void tPlayer::update() {
     tballfx::ini(x, y);
 
@@ -31,7 +40,8 @@ void tPlayer::update() {
     y += speedy;
 
     // Written as "not inside" so that a ball with a non-numeric coordinate also leaves.
-    const bool inside = x >= 10 && x <= 810 && y >= 10 && y <= 610;
+    const bool inside =
+        x >= kEdge && x <= FIELD_WIDTH + kEdge && y >= kEdge && y <= FIELD_HEIGHT + kEdge;
     if (!inside && shotList) shotList->remove(this);
 }
 
@@ -52,7 +62,7 @@ void updateBase() {
         DrawImage(playerShipImg, baseX, baseY, 0);
     }
 
-    if (TakeMouseHits(1) != 0) {
+    if (TakeMouseHits(MOUSE_LEFT) != 0) {
         PlaySound(shootSnd, nullptr);
         tPlayer::ini(baseX, baseY, static_cast<float>(CosDeg(aimAngle) * shotSpeed),
                      static_cast<float>(SinDeg(aimAngle) * shotSpeed), 0);

@@ -17,23 +17,22 @@
 #include "game/game.h"
 #include "game/globals.h"
 #include "game/hud.h"
+#include "game/rules.h"
 #include "game/waves.h"
 
 namespace {
 
-constexpr int kLeftButton = 1;
-constexpr int kRightButton = 2;
 constexpr float kFadeStep = 0.05f;
 constexpr float kMusicFadeStep = 0.005f;
 
 void drawFinalScore() {
     setDrawState(2, 2, 0, fadeAlpha / 1.5f);
-    DrawText(LongToString(score), 400, 285);
-    DrawText(IntToString(bestChain), 400, 321);
+    DrawText(LongToString(score), FIELD_CENTRE_X, 285);
+    DrawText(IntToString(bestChain), FIELD_CENTRE_X, 321);
 }
 
 void returnToTitleOnRightClick() {
-    if (TakeMouseHits(kRightButton) != 0) gameState = GAME_STATE_TITLE;
+    if (TakeMouseHits(MOUSE_RIGHT) != 0) gameState = GAME_STATE_TITLE;
 }
 
 void fadeMusic(float stopBelow) {
@@ -48,10 +47,10 @@ void fadeMusic(float stopBelow) {
 
 void titleScreen() {
     setDrawStateRGB(1, 1, 0, 1, 255, 255, 255);
-    DrawImage(backgroundImg, 400, 300, 0);
-    DrawImage(titleImg, 400, 300, 0);
-    if (TakeMouseHits(kLeftButton) != 0) startGame();
-    TakeMouseHits(kRightButton);
+    DrawImage(backgroundImg, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
+    DrawImage(titleImg, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
+    if (TakeMouseHits(MOUSE_LEFT) != 0) startGame();
+    TakeMouseHits(MOUSE_RIGHT);
 }
 
 void startGame() {
@@ -67,7 +66,7 @@ void playScreen() {
     updatePlayTime();
     drawHud();
     updateWaves();
-    TakeMouseHits(kRightButton);
+    TakeMouseHits(MOUSE_RIGHT);
 }
 
 void gameOverScreen() {
@@ -76,7 +75,7 @@ void gameOverScreen() {
     drawHud();
     if (fadeAlpha < 1) fadeAlpha += kFadeStep;
     setDrawStateRGB(1, 1, 0, fadeAlpha, 255, 255, 255);
-    DrawImage(gameOverImg, 400, 300, 0);
+    DrawImage(gameOverImg, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
     drawFinalScore();
     returnToTitleOnRightClick();
     fadeMusic(0.05f);
@@ -87,7 +86,7 @@ void endScreen() {
     updateEntities();
     drawHud();
     setDrawStateRGB(1, 1, 0, fadeAlpha, 255, 255, 255);
-    DrawImage(endImg, 400, 300, 0);
+    DrawImage(endImg, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
     if (fadeAlpha < 1) fadeAlpha += kFadeStep;
     drawFinalScore();
     returnToTitleOnRightClick();
@@ -109,5 +108,5 @@ void drawBackground() {
     if (bgfxList) bgfxList->forEach([](const std::shared_ptr<tbgFX>& fx) { fx->update(); });
     const int t = TruncateToInt(bgBrightness);
     setDrawStateRGB(1, 1, 0, 1, t, t, t);
-    DrawImage(backgroundMaskImg, 400, 300, 0);
+    DrawImage(backgroundMaskImg, FIELD_CENTRE_X, FIELD_CENTRE_Y, 0);
 }

@@ -14,6 +14,7 @@
 #include "game/draw_helpers.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ void perform(const Action& action) {
             spawnLaneMover(static_cast<int>(action.arg));
             break;
         case Op::LoneControl:
-            tEnemyControl::ini(800, 250, -2, 0);
+            tEnemyControl::ini(FIELD_WIDTH, 250, -2, 0);
             break;
         case Op::Brightness:
             bgTargetBrightness = action.arg;
@@ -189,8 +190,8 @@ void spawnControlsAimedAtCentre(const float (&points)[5][2], float f) {
     for (const auto& p : points) {
         const float x = p[0];
         const float y = p[1];
-        const float d = pointDistance(400, x, 300, y);
-        tEnemyControl::ini(x, y, (400 - x) / (d * f), (300 - y) / (d * f));
+        const float d = pointDistance(FIELD_CENTRE_X, x, FIELD_CENTRE_Y, y);
+        tEnemyControl::ini(x, y, (FIELD_CENTRE_X - x) / (d * f), (FIELD_CENTRE_Y - y) / (d * f));
     }
 }
 
@@ -249,26 +250,26 @@ void spawnCorner(int c) {
             cx = 0, cy = 0;
             break;
         case 2:
-            cx = 0, cy = 600;
+            cx = 0, cy = FIELD_HEIGHT;
             break;
         case 3:
-            cx = 800, cy = 600;
+            cx = FIELD_WIDTH, cy = FIELD_HEIGHT;
             break;
         case 4:
-            cx = 800, cy = 0;
+            cx = FIELD_WIDTH, cy = 0;
             break;
         default:
             return;
     }
     float h = 0;
     if (cx == 0 && cy == 0) h = 90;
-    if (cx == 800 && cy == 0) h = 180;
-    if (cx == 800 && cy == 600) h = 270;
-    if (cx == 0 && cy == 600) h = 0;
+    if (cx == FIELD_WIDTH && cy == 0) h = 180;
+    if (cx == FIELD_WIDTH && cy == FIELD_HEIGHT) h = 270;
+    if (cx == 0 && cy == FIELD_HEIGHT) h = 0;
 
-    const float d = pointDistance(400, cx, 300, cy);
-    const float speedX = (400 - cx) / (d * 2);
-    const float speedY = (300 - cy) / (d * 2);
+    const float d = pointDistance(FIELD_CENTRE_X, cx, FIELD_CENTRE_Y, cy);
+    const float speedX = (FIELD_CENTRE_X - cx) / (d * 2);
+    const float speedY = (FIELD_CENTRE_Y - cy) / (d * 2);
 
     for (int i = 0; i <= 80; i += 40) {
         tEnemyMove::ini(cx + CosDeg(h) * i, cy + SinDeg(h) * i, speedX, speedY, h);

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "engine/audio/audio_modules.h"
+#include "engine/audio/internal/audio_modules.h"
 #include "engine/system/runtime_error.h"
 #include "engine/system/stream.h"
 

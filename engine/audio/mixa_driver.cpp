@@ -1,12 +1,12 @@
 // The software-mixer driver: device start-up and shutdown, sound records, channel handles.
-#include "engine/audio/mixa_driver.h"
+#include "engine/audio/internal/mixa_driver.h"
 
 #include <cmath>
 #include <limits>
 
-#include "engine/audio/audio_modules.h"
-#include "engine/audio/mixa_output.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/audio_modules.h"
+#include "engine/audio/internal/mixa_output.h"
+#include "engine/audio/internal/mixa_voices.h"
 #include "engine/system/clock.h"
 
 struct TMixaSession {

@@ -1,6 +1,6 @@
 // The fixed-point fragment mix: linear interpolation, 4.12 gains with pan and depth, ramps
 // over one fragment, start delays and looping, into a 32-bit accumulator clipped once.
-#include "engine/audio/mixa_mixer.h"
+#include "engine/audio/internal/mixa_mixer.h"
 
 #include <algorithm>
 #include <climits>

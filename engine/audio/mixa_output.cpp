@@ -1,6 +1,6 @@
 // The output tick: keeps the ring a few fragments ahead of the play position, recovers
 // from underruns with a pause and a longer lead, and resets on a broken position.
-#include "engine/audio/mixa_output.h"
+#include "engine/audio/internal/mixa_output.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Handle table, voice pool and voice queueing for the mixer. Main thread only.
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_voices.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/audio_modules.h"
+#include "engine/audio/internal/audio_modules.h"
 #include "engine/system/stream.h"
 
 namespace {

@@ -1,11 +1,12 @@
 // The OpenAL driver, loaded at run time: registered only when libopenal.so.1 is present.
-#include "engine/audio/openal_driver.h"
+#include "engine/audio/internal/openal_driver.h"
 
 #include <dlfcn.h>
 
 #include <cmath>
+#include <numbers>
 
-#include "engine/audio/audio_modules.h"
+#include "engine/audio/internal/audio_modules.h"
 
 namespace {
 
@@ -246,7 +247,7 @@ void TOpenALChannel::SetVolume(float volume) {
 void TOpenALChannel::SetPan(float pan) {
     TOpenALSource* source = Source();
     if (!source) return;
-    const double angle = pan * M_PI / 2;  // pan x 90 degrees
+    const double angle = pan * std::numbers::pi / 2;  // pan x 90 degrees
     api_->alSource3f(source->_id, AL_POSITION, static_cast<float>(std::sin(angle)), 0.0f,
                      static_cast<float>(-std::cos(angle)));
 }

@@ -11,7 +11,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "engine/audio/mixa_output.h"
+#include "engine/audio/internal/mixa_output.h"
 
 namespace {
 

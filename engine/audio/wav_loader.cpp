@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/audio_modules.h"
+#include "engine/audio/internal/audio_modules.h"
 #include "engine/system/stream.h"
 
 namespace {

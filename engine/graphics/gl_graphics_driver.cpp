@@ -1,7 +1,7 @@
 // SDL2 windows and OpenGL contexts for the context level, plus the hidden texture-owning
 // context. SDL's video subsystem is started lazily; without a display every create fails
 // softly with null instead of ending the program.
-#include "engine/graphics/gl_graphics_driver.h"
+#include "engine/graphics/internal/gl_graphics_driver.h"
 
 #include <SDL.h>
 
@@ -14,11 +14,13 @@
 
 namespace {
 
-// One window/context pair. kind: 1 attached to a foreign window, 2 program-made window,
-// 3 program-made full screen.
+// Where a context's window comes from; only a window the program made is destroyed with it.
+enum class ContextKind { None, ForeignWindow, Windowed, FullScreen };
+
+// One window/context pair.
 struct ContextRecord {
     int handle = 0;
-    int kind = 0;
+    ContextKind kind = ContextKind::None;
     int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
@@ -192,7 +194,7 @@ void TGLGraphics::Close() {
     if (SDL_GL_GetCurrentContext() == r->context) SDL_GL_MakeCurrent(s.hidden_window, nullptr);
     if (s.current == r->handle) s.current = 0;
     if (r->context) SDL_GL_DeleteContext(r->context);
-    if (r->window && r->kind != 1) SDL_DestroyWindow(r->window);
+    if (r->window && r->kind != ContextKind::ForeignWindow) SDL_DestroyWindow(r->window);
     const int handle = r->handle;
     s.records.remove_if([handle](const ContextRecord& c) { return c.handle == handle; });
 }
@@ -218,7 +220,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::AttachGraphics(void* widget, int f
     SDL_GLContext context = CreateSharedContext(window);
     if (!context) return nullptr;
     ContextRecord record;
-    record.kind = 1;
+    record.kind = ContextKind::ForeignWindow;
     SDL_GetWindowSize(window, &record.width, &record.height);
     record.flags = flags;
     record.window = window;
@@ -254,7 +256,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
         return nullptr;
     }
     ContextRecord record;
-    record.kind = depth != 0 ? 3 : 2;
+    record.kind = depth != 0 ? ContextKind::FullScreen : ContextKind::Windowed;
     SDL_GetWindowSize(window, &record.width, &record.height);
     record.depth = depth;
     record.hertz = hertz;

@@ -1,6 +1,6 @@
 // Fixed-function OpenGL for the 2D driver: blend table, colour bytes, scissor viewport, the
 // matrix applied on the CPU to every vertex, and textures made in the shared context.
-#include "engine/graphics/gl_tela2d_driver.h"
+#include "engine/graphics/internal/gl_tela2d_driver.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -11,9 +11,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <numbers>
 
-#include "engine/graphics/gl_graphics_driver.h"
 #include "engine/graphics/image.h"
+#include "engine/graphics/internal/gl_graphics_driver.h"
 #include "engine/graphics/pixmap.h"
 #include "engine/graphics/render.h"
 #include "engine/system/runtime_error.h"
@@ -309,7 +310,7 @@ void TGLTela2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx,
     DisableTexture();
     glBegin(GL_POLYGON);
     for (int i = 0; i < segments; ++i) {
-        const double t = i * 360.0 / segments * (M_PI / 180.0);
+        const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
         const float x = cx + static_cast<float>(std::cos(t)) * xr;
         const float y = cy - static_cast<float>(std::sin(t)) * yr;
         glVertex2f(x * ix_ + y * iy_ + tx, x * jx_ + y * jy_ + ty);

@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "engine/graphics/font_data.h"
-#include "engine/graphics/gl_tela2d_driver.h"
+#include "engine/graphics/internal/gl_tela2d_driver.h"
 #include "engine/graphics/tela2d.h"
 #include "engine/system/clock.h"
 #include "engine/system/hook.h"

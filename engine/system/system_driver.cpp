@@ -1,7 +1,7 @@
 // The installed system driver and the start-up call that installs the SDL one.
 #include "engine/system/system_driver.h"
 
-#include "engine/system/sdl_system_driver.h"
+#include "engine/system/internal/sdl_system_driver.h"
 
 namespace {
 

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 #include "engine/audio/audio.h"
 #include "engine/graphics/pixmap.h"
@@ -14,35 +17,35 @@
 
 namespace {
 
-TEST(EmbeddedAssets, NamesFollowTheLoadOrder) {
-    const char* expected[] = {"assets/graphics/player.png",
-                              "assets/graphics/enemy1.png",
-                              "assets/graphics/enemy2.png",
-                              "assets/graphics/enemycontrol.png",
-                              "assets/graphics/enemycontroltrace.png",
-                              "assets/graphics/enemymove.png",
-                              "assets/graphics/enemybomb.png",
-                              "assets/graphics/pointer.png",
-                              "assets/graphics/layer.png",
-                              "assets/graphics/playership.png",
-                              "assets/graphics/borderexplosion.png",
-                              "assets/graphics/background.jpg",
-                              "assets/graphics/backgroundmask.png",
-                              "assets/graphics/display.png",
-                              "assets/graphics/title.png",
-                              "assets/graphics/bgfx.png",
-                              "assets/graphics/end.png",
-                              "assets/graphics/base.png",
-                              "assets/graphics/gameover.png",
-                              "assets/sound/explode.ogg",
-                              "assets/sound/music.ogg",
-                              "assets/sound/shoot.ogg",
-                              "assets/sound/playerhit.ogg",
-                              "assets/sound/playerexplode.ogg"};
-    ASSERT_EQ(std::size(expected), embeddedAssetNames.size());
-    for (size_t i = 0; i < embeddedAssetNames.size(); ++i) {
-        EXPECT_STREQ(embeddedAssetNames[i], expected[i]) << "entry " << i;
-        EXPECT_STREQ(embeddedAssets()[i].name, expected[i]) << "entry " << i;
+// The rows of game/asset_list.h: kind and archive name.
+struct AssetRow {
+    std::string_view kind;
+    std::string_view name;
+};
+constexpr AssetRow kAssetRows[] = {
+#define ZANDOR_ASSET(kind, symbol, file, global) {#kind, file},
+#include "game/asset_list.h"
+#undef ZANDOR_ASSET
+};
+constexpr int kImageCount =
+    static_cast<int>(std::count_if(std::begin(kAssetRows), std::end(kAssetRows),
+                                   [](const AssetRow& row) { return row.kind == "Image"; }));
+
+TEST(EmbeddedAssets, CarriesTheListPicturesFirst) {
+    ASSERT_EQ(std::size(kAssetRows), embeddedAssets().size());
+    EXPECT_EQ(kImageCount, 19);
+    for (int i = 0; i < kEmbeddedAssetCount; ++i) {
+        const std::string_view name = kAssetRows[i].name;
+        SCOPED_TRACE(name);
+        EXPECT_EQ(embeddedAssetNames[i], name);
+        EXPECT_EQ(embeddedAssets()[i].name, name);
+        if (i < kImageCount) {
+            EXPECT_EQ(kAssetRows[i].kind, "Image");
+            EXPECT_TRUE(name.starts_with("assets/graphics/"));
+        } else {
+            EXPECT_EQ(kAssetRows[i].kind, "Sound");
+            EXPECT_TRUE(name.starts_with("assets/sound/") && name.ends_with(".ogg"));
+        }
     }
 }
 
@@ -67,7 +70,7 @@ TEST(EmbeddedAssets, PicturesDecodeThroughTheArchive) {
     registerEmbeddedAssets();
     StartStreamModules();
     StartImageLoaders();
-    for (int i = 0; i < 19; ++i) {
+    for (int i = 0; i < kImageCount; ++i) {
         std::string name = embeddedAssetNames[i];
         SCOPED_TRACE(name);
         std::shared_ptr<TPixmap> pixmap = LoadPixmap("incbin::" + name);
@@ -89,8 +92,9 @@ TEST(EmbeddedAssets, SoundsDecodeThroughTheArchive) {
     StartStreamModules();
     StartAudioModules();
     const int frames[] = {132096, 10576896, 22512, 34800, 22512};
-    for (int i = 0; i < 5; ++i) {
-        std::string name = embeddedAssetNames[19 + i];
+    ASSERT_EQ(kEmbeddedAssetCount - kImageCount, static_cast<int>(std::size(frames)));
+    for (int i = 0; i < kEmbeddedAssetCount - kImageCount; ++i) {
+        std::string name = embeddedAssetNames[kImageCount + i];
         SCOPED_TRACE(name);
         std::shared_ptr<TAudioSample> sample = LoadAudioSample("incbin::" + name);
         ASSERT_TRUE(sample);

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "engine/audio/mixa_mixer.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_mixer.h"
+#include "engine/audio/internal/mixa_voices.h"
 #include "tests/audio/mixer_test_util.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/mixa_driver.h"
-#include "engine/audio/mixa_output.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_driver.h"
+#include "engine/audio/internal/mixa_output.h"
+#include "engine/audio/internal/mixa_voices.h"
 #include "engine/system/stream.h"
 #include "tests/audio/virtual_output.h"
 

@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
-#include "engine/audio/mixa_mixer.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_mixer.h"
+#include "engine/audio/internal/mixa_voices.h"
 #include "tests/audio/mixer_test_util.h"
 
 namespace {
@@ -134,8 +135,8 @@ TEST_F(MixerTest, LoopWrapInterpolatesIntoTheFirstFrame) {
     constexpr int kLength = 100;
     std::vector<std::int16_t> wave;
     for (int i = 0; i < kLength; ++i) {
-        wave.push_back(
-            static_cast<std::int16_t>(std::lround(20000 * std::sin(i * 2 * M_PI / kLength))));
+        wave.push_back(static_cast<std::int16_t>(
+            std::lround(20000 * std::sin(i * 2 * std::numbers::pi / kLength))));
     }
     Play(Record16(wave, 1, 22050, true), VOICE_LOOPED);
     auto out = MixFragments(mixer, 2, kNow);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/audio/mixa_mixer.h"
+#include "engine/audio/internal/mixa_mixer.h"
 
 inline std::shared_ptr<const TMixaSampleRecord> Record16(const std::vector<std::int16_t>& values,
                                                          int channels, int hertz,

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/openal_driver.h"
+#include "engine/audio/internal/openal_driver.h"
 
 namespace {
 

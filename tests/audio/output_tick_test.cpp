@@ -2,8 +2,8 @@
 // the restart countdown and a growing lead, broken positions, failed submissions.
 #include <gtest/gtest.h>
 
-#include "engine/audio/mixa_output.h"
-#include "engine/audio/mixa_voices.h"
+#include "engine/audio/internal/mixa_output.h"
+#include "engine/audio/internal/mixa_voices.h"
 #include "tests/audio/mixer_test_util.h"
 #include "tests/audio/virtual_output.h"
 #include "tests/support/scoped_clock.h"

@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/mixa_driver.h"
-#include "engine/audio/mixa_output.h"
+#include "engine/audio/internal/mixa_driver.h"
+#include "engine/audio/internal/mixa_output.h"
 #include "engine/system/runtime_error.h"
 #include "engine/system/stream.h"
 #include "tests/audio/virtual_output.h"

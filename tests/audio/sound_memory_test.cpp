@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/mixa_driver.h"
+#include "engine/audio/internal/mixa_driver.h"
 #include "tests/audio/virtual_output.h"
 #include "tests/support/scoped_clock.h"
 

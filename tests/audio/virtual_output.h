@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/audio/mixa_output.h"
+#include "engine/audio/internal/mixa_output.h"
 
 struct TVirtualOutputState {
     std::uint8_t* ring = nullptr;

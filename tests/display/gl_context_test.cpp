@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/graphics/gl_graphics_driver.h"
-#include "engine/graphics/gl_tela2d_driver.h"
 #include "engine/graphics/image.h"
+#include "engine/graphics/internal/gl_graphics_driver.h"
+#include "engine/graphics/internal/gl_tela2d_driver.h"
 #include "tests/support/graphics/gl_window.h"
 
 #include <SDL.h>

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
+#include "engine/system/event.h"
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 #include "tests/game/entity_test_support.h"
 #include "tests/support/graphics/recording_driver.h"
 
@@ -51,7 +54,7 @@ TEST_F(Enemies, ARowOfMoversInTheLineOfFireScoresTheSumOfSquares) {
         game.MovePointer(790, 300);  // aim along +x, the movers' facing
         for (int i = 0; i < n; ++i) mover(480 + 80.0f * i, 300);
         game.Frame();
-        game.Click(1);
+        game.Click(MOUSE_LEFT);
 
         std::vector<std::string> labels;
         const int frames = game.RunUntil(
@@ -239,7 +242,7 @@ TEST_F(Enemies, ShipContactsTakeLifeToZeroAndEndTheGame) {
 }
 
 TEST_F(Enemies, ShipHitFlashesDrawTheirYOffsetBeforeTheirX) {
-    life = 50;
+    life = START_LIFE;
     tEnemyMove::ini(400, 300, 0, 0, 0);
     SeedRandom(31337);
     game.Frame();
@@ -275,7 +278,7 @@ TEST_F(Enemies, ControllersFaceThePointerAndMoversKeepTheirFacing) {
         SCOPED_TRACE(::testing::Message() << c.px << "," << c.py);
         game.MovePointer(c.px, c.py);
         game.Frame();
-        const double expected = std::atan2(c.py - 200.0, c.px - 600.0) * 180.0 / M_PI;
+        const double expected = std::atan2(c.py - 200.0, c.px - 600.0) * 180.0 / std::numbers::pi;
         EXPECT_NEAR(control->rotation, expected, 1e-3);
         EXPECT_EQ(move->rotation, 135);
         const auto draws = game.Draws().DrawsOf(enemyControlImg);
@@ -389,8 +392,8 @@ TEST_F(Enemies, TheBurstFrameAimsAfterTheFirstStepAndDrawsAndFiresAfterTheSecond
         const auto ball = shotList->first();
         EXPECT_EQ(ball->x, 606);
         EXPECT_EQ(ball->y, 200);
-        EXPECT_NEAR(ball->speedx, 20 * std::cos(c.rotation * M_PI / 180), 1e-4);
-        EXPECT_NEAR(ball->speedy, 20 * std::sin(c.rotation * M_PI / 180), 1e-4);
+        EXPECT_NEAR(ball->speedx, SHOT_SPEED * std::cos(c.rotation * std::numbers::pi / 180), 1e-4);
+        EXPECT_NEAR(ball->speedy, SHOT_SPEED * std::sin(c.rotation * std::numbers::pi / 180), 1e-4);
         EXPECT_EQ(ball->combo, 3);
 
         // The marker in the grey of the frame at half opacity, then the enemy itself in

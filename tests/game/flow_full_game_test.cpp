@@ -9,6 +9,7 @@
 #include "engine/system/clock.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 #include "game/waves.h"
 #include "tests/support/game/harness.h"
 
@@ -30,7 +31,7 @@ TRunLog playWholeGame(TGameHarness& game, int stallAtPlayTime = -1) {
     game.StartNewGame();
     bool stalled = false;
     for (int frame = 0; frame < 9000 && gameState == GAME_STATE_PLAY; ++frame) {
-        life = 50;
+        life = START_LIFE;
         if (!stalled && stallAtPlayTime >= 0 && playTime >= stallAtPlayTime) {
             game.Stall(250);
             stalled = true;

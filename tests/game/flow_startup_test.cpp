@@ -21,6 +21,15 @@
 
 namespace {
 
+void expectLoaded(const std::shared_ptr<TImage>& image, const char* name) {
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(ImageXHandle(image), ImageWidth(image) / 2.0f) << name;
+    EXPECT_EQ(ImageYHandle(image), ImageHeight(image) / 2.0f) << name;
+}
+void expectLoaded(const std::shared_ptr<TSound>& sound, const char* name) {
+    EXPECT_TRUE(sound) << name;
+}
+
 TEST(FlowStartup, LoadingFrameShowsTheLineOnWhiteAtFiveTimesSize) {
     TGameHarness game;
     ASSERT_EQ(game.StartUpFailure(), "");
@@ -96,7 +105,7 @@ TEST(FlowStartup, EveryTextureIsMadeBehindTheLoadingFrameAndNoneInTheFirstFrames
     for (int frame = 0; frame < 600; ++frame) {
         if (frame % 10 == 0) {
             game.MovePointer(400 + (frame % 200), 100);
-            game.Click(1);
+            game.Click(MOUSE_LEFT);
         }
         game.RunFrames(1);
         ASSERT_TRUE(game.Draws().CallsOf(TDrawKind::CreateFrame).empty()) << "frame " << frame;
@@ -106,20 +115,10 @@ TEST(FlowStartup, EveryTextureIsMadeBehindTheLoadingFrameAndNoneInTheFirstFrames
 TEST(FlowStartup, AssetsAreLoadedMidHandledAndTheMusicChannelExists) {
     TGameHarness game;
     ASSERT_EQ(game.StartUpFailure(), "");
-    // Every image is mid-handled, so a draw centres it on the given point.
-    for (const auto* image :
-         {&playerImg, &enemy1Img, &enemy2Img, &enemyControlImg, &enemyControlTraceImg,
-          &enemyMoveImg, &enemyBombImg, &pointerImg, &layerImg, &playerShipImg, &borderExplosionImg,
-          &backgroundImg, &backgroundMaskImg, &displayImg, &titleImg, &bgfxImg, &endImg, &baseImg,
-          &gameOverImg}) {
-        ASSERT_TRUE(*image);
-        EXPECT_EQ(ImageXHandle(*image), ImageWidth(*image) / 2.0f);
-        EXPECT_EQ(ImageYHandle(*image), ImageHeight(*image) / 2.0f);
-    }
-    for (const auto* sound :
-         {&explodeSnd, &musicSnd, &shootSnd, &playerHitSnd, &playerExplodeSnd}) {
-        EXPECT_TRUE(*sound);
-    }
+    // Every image is mid-handled, so a draw centres it on the given point; every sound loaded.
+#define ZANDOR_ASSET(kind, symbol, file, global) expectLoaded(global, file);
+#include "game/asset_list.h"
+#undef ZANDOR_ASSET
     EXPECT_TRUE(musicChannel);
     EXPECT_EQ(game.Audio().ChannelsMade(), 1);
     EXPECT_TRUE(game.Audio().Calls().empty());

@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <vector>
 
+#include "engine/system/event.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 #include "tests/game/entity_test_support.h"
 
 namespace {
@@ -49,7 +52,7 @@ class Turret : public EntityGame {
     std::shared_ptr<tPlayer> fireAt(int px, int py) {
         shotList = std::make_shared<tEntityList<tPlayer>>();
         game.MovePointer(px, py);
-        game.Click(1);
+        game.Click(MOUSE_LEFT);
         game.Frame();
         return shotList->first();
     }
@@ -68,14 +71,14 @@ TEST_F(Turret, AimsAtThePointerAndFiresTowardsIt) {
         SCOPED_TRACE(::testing::Message() << c.px << "," << c.py);
         const auto ball = fireAt(c.px, c.py);
         EXPECT_NEAR(aimAngle, c.angle, 1e-3);
-        EXPECT_NEAR(aimDistance, std::hypot(c.px - 400.0, c.py - 300.0), 1e-3);
+        EXPECT_NEAR(aimDistance, std::hypot(c.px - FIELD_CENTRE_X, c.py - FIELD_CENTRE_Y), 1e-3);
         ASSERT_TRUE(ball);
         EXPECT_EQ(ball->combo, 0);
-        EXPECT_NEAR(ball->speedx, 20 * std::cos(c.angle * M_PI / 180), 1e-3);
-        EXPECT_NEAR(ball->speedy, 20 * std::sin(c.angle * M_PI / 180), 1e-3);
+        EXPECT_NEAR(ball->speedx, SHOT_SPEED * std::cos(c.angle * std::numbers::pi / 180), 1e-3);
+        EXPECT_NEAR(ball->speedy, SHOT_SPEED * std::sin(c.angle * std::numbers::pi / 180), 1e-3);
         // Updated in the frame it was fired: drawn at the centre, then moved once.
-        EXPECT_FLOAT_EQ(ball->x, 400 + ball->speedx);
-        EXPECT_FLOAT_EQ(ball->y, 300 + ball->speedy);
+        EXPECT_FLOAT_EQ(ball->x, FIELD_CENTRE_X + ball->speedx);
+        EXPECT_FLOAT_EQ(ball->y, FIELD_CENTRE_Y + ball->speedy);
         const auto ship = game.Draws().DrawsOf(playerShipImg);
         ASSERT_EQ(ship.size(), 1u);
         EXPECT_NEAR(ship[0].rotation, c.angle, 1e-3);
@@ -86,7 +89,7 @@ TEST_F(Turret, AimsAtThePointerAndFiresTowardsIt) {
 
 TEST_F(Turret, SeveralPressesInOneFrameFireOneBall) {
     game.MovePointer(700, 300);
-    game.Click(1, 3);
+    game.Click(MOUSE_LEFT, 3);
     game.Frame();
     EXPECT_EQ(shotList->size(), 1u);
     EXPECT_EQ(plays(shootSnd), 1);
@@ -98,7 +101,7 @@ TEST_F(Turret, FadesInOverTwentyFramesAndFiresMeanwhile) {
     // The title frame that started the game ran no entity pass, so the fade starts here.
     std::vector<float> drawn;
     game.MovePointer(700, 300);
-    game.Click(1);
+    game.Click(MOUSE_LEFT);
     for (int i = 0; i < 22; ++i) {
         game.Frame();
         const auto base = game.Draws().DrawsOf(baseImg);
@@ -115,7 +118,7 @@ TEST_F(Turret, FadesInOverTwentyFramesAndFiresMeanwhile) {
 TEST_F(Turret, WithoutLifeTheShipIsGoneButTheTurretStillFires) {
     life = 0;
     game.MovePointer(700, 300);
-    game.Click(1);
+    game.Click(MOUSE_LEFT);
     game.Frame();
     EXPECT_EQ(gameState, GAME_STATE_GAME_OVER);
     EXPECT_TRUE(game.Draws().DrawsOf(playerShipImg).empty());
@@ -123,7 +126,7 @@ TEST_F(Turret, WithoutLifeTheShipIsGoneButTheTurretStillFires) {
     EXPECT_EQ(shotList->size(), 1u);
     // The game-over screen runs the same pass: left clicks go on firing there.
     game.Frame();
-    game.Click(1);
+    game.Click(MOUSE_LEFT);
     game.Frame();
     EXPECT_EQ(gameState, GAME_STATE_GAME_OVER);
     EXPECT_EQ(plays(shootSnd), 2);
@@ -131,7 +134,7 @@ TEST_F(Turret, WithoutLifeTheShipIsGoneButTheTurretStillFires) {
 
 TEST_F(Turret, PointerOnTheCentreFiresABallThatVanishesAtOnce) {
     game.MovePointer(400, 300);
-    game.Click(1);
+    game.Click(MOUSE_LEFT);
     game.Frame();
     EXPECT_EQ(aimDistance, 0);
     EXPECT_TRUE(std::isnan(aimAngle));

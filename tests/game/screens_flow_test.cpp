@@ -9,6 +9,7 @@
 #include "engine/system/event.h"
 #include "game/entities.h"
 #include "game/globals.h"
+#include "game/rules.h"
 #include "tests/support/game/harness.h"
 
 namespace {
@@ -95,12 +96,12 @@ TEST_F(ScreensFlow, ANewGameResetsEveryGlobalAndDropsTheOldObjects) {
     game_.Frame();
     ASSERT_EQ(gameState, GAME_STATE_PLAY);
 
-    EXPECT_EQ(life, 50);
+    EXPECT_EQ(life, START_LIFE);
     EXPECT_EQ(score, 0);
     EXPECT_EQ(bestChain, 0);
-    EXPECT_EQ(shotSpeed, 20);
-    EXPECT_EQ(baseX, 400);
-    EXPECT_EQ(baseY, 300);
+    EXPECT_EQ(shotSpeed, SHOT_SPEED);
+    EXPECT_EQ(baseX, FIELD_CENTRE_X);
+    EXPECT_EQ(baseY, FIELD_CENTRE_Y);
     EXPECT_EQ(baseAlpha, 0);
     EXPECT_EQ(aimAngle, 0);
     EXPECT_EQ(aimDistance, 0);

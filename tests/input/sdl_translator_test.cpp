@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/system/event.h"
-#include "engine/system/sdl_system_driver.h"
+#include "engine/system/internal/sdl_system_driver.h"
 
 namespace {
 

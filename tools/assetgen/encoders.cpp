@@ -1,9 +1,8 @@
-// PNG, JPEG and Ogg Vorbis writers over libpng, libjpeg and libvorbisenc.
+// PNG, JPEG and Ogg Vorbis writers over libpng, libjpeg and the shared Ogg Vorbis encoder.
 #include "tools/assetgen/encoders.h"
 
 #include <jpeglib.h>
 #include <png.h>
-#include <vorbis/vorbisenc.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+
+#include "tools/ogg_writer/ogg_writer.h"
 
 namespace assetgen {
 
@@ -87,79 +88,10 @@ void WriteJpeg(const std::string& path, int width, int height, const std::vector
 
 void WriteOggVorbis(const std::string& path, const std::vector<float>& stereo, int rate,
                     float quality, int serial) {
+    const std::vector<std::uint8_t> ogg = EncodeOggVorbis(stereo, 2, rate, quality, serial);
+    if (ogg.empty()) throw std::runtime_error("vorbis encoder refused its settings for " + path);
     File f = OpenForWriting(path);
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, rate, quality) != 0) {
-        vorbis_info_clear(&vi);
-        throw std::runtime_error("vorbis encoder refused its settings for " + path);
-    }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, serial);
-
-    auto write_page = [&](const ogg_page& page) {
-        std::fwrite(page.header, 1, page.header_len, f.get());
-        std::fwrite(page.body, 1, page.body_len, f.get());
-    };
-
-    ogg_packet header, comment, code;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comment, &code);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comment);
-    ogg_stream_packetin(&os, &code);
-    ogg_page page;
-    while (ogg_stream_flush(&os, &page) != 0) write_page(page);
-
-    const long frames = static_cast<long>(stereo.size() / 2);
-    const long chunk = 4096;
-    long done = 0;
-    bool eos = false;
-    while (!eos) {
-        long n = std::min(chunk, frames - done);
-        if (n > 0) {
-            float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-            for (long i = 0; i < n; ++i) {
-                buffer[0][i] = stereo[static_cast<size_t>(done + i) * 2];
-                buffer[1][i] = stereo[static_cast<size_t>(done + i) * 2 + 1];
-            }
-            vorbis_analysis_wrote(&vd, static_cast<int>(n));
-            done += n;
-        } else {
-            vorbis_analysis_wrote(&vd, 0);  // end of stream
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&vd, &packet) == 1) {
-                ogg_stream_packetin(&os, &packet);
-                while (!eos && ogg_stream_pageout(&os, &page) != 0) {
-                    write_page(page);
-                    if (ogg_page_eos(&page)) eos = true;
-                }
-            }
-        }
-        if (n <= 0 && !eos) {
-            // Everything has been analysed; push out whatever is left.
-            while (ogg_stream_flush(&os, &page) != 0) {
-                write_page(page);
-                if (ogg_page_eos(&page)) eos = true;
-            }
-            eos = true;
-        }
-    }
-
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
+    std::fwrite(ogg.data(), 1, ogg.size(), f.get());
     if (std::ferror(f.get())) throw std::runtime_error("failed writing " + path);
 }
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/audio/mixa_mixer.h"
+#include "engine/audio/internal/mixa_mixer.h"
 
 constexpr int MIXA_HANDLE_SLOTS = 4096;
 

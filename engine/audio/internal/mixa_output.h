@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/audio/mixa_mixer.h"
+#include "engine/audio/internal/mixa_mixer.h"
 
 class TAudioOutputDevice {
   public:

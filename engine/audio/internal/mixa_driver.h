@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/mixa_mixer.h"
+#include "engine/audio/internal/mixa_mixer.h"
 
 class TMixaOutput;
 class TMixaVoices;

@@ -1,6 +1,6 @@
 // SDL events to input events, and the SDL pump with a cheap "nothing new" check so queries
 // can run many times a frame.
-#include "engine/system/sdl_system_driver.h"
+#include "engine/system/internal/sdl_system_driver.h"
 
 #include <SDL2/SDL_syswm.h>
 #include <poll.h>
@@ -226,8 +226,8 @@ void TSDLEventTranslator::Emit(int id, int data, int x, int y) {
 }
 
 void TSDLEventTranslator::Translate(const SDL_Event& event) {
-    bool wasClose = lastWasClose_;
-    lastWasClose_ = false;
+    bool wasClose = last_was_close_;
+    last_was_close_ = false;
     switch (event.type) {
         case SDL_KEYDOWN:
             TranslateKey(event.key, true);
@@ -285,7 +285,7 @@ void TSDLEventTranslator::TranslateKey(const SDL_KeyboardEvent& key, bool down) 
     // Alt+F4 asks the window to close, as the system menu would.
     if (code == KEY_F4 && (mods_ & MODIFIER_OPTION)) {
         Emit(EVENT_APPTERMINATE);
-        lastWasClose_ = true;
+        last_was_close_ = true;
     }
 }
 
@@ -311,13 +311,13 @@ void TSDLEventTranslator::TranslateButton(const SDL_MouseButtonEvent& button, bo
     if (!code) return;
     if (down) {
         if (!windows_.IsFullScreen(button.windowID)) windows_.CaptureMouse(true);
-        heldButtons_ |= ButtonBit(code);
+        held_buttons_ |= ButtonBit(code);
         Emit(EVENT_MOUSEDOWN, code, button.x, button.y);
     } else {
         // Released only when no button is left held, so a drag with another button keeps
         // reporting positions outside the window.
-        heldButtons_ &= ~ButtonBit(code);
-        if (!heldButtons_) windows_.CaptureMouse(false);
+        held_buttons_ &= ~ButtonBit(code);
+        if (!held_buttons_) windows_.CaptureMouse(false);
         Emit(EVENT_MOUSEUP, code, button.x, button.y);
     }
 }
@@ -326,7 +326,7 @@ void TSDLEventTranslator::TranslateWindow(const SDL_WindowEvent& window) {
     switch (window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             Emit(EVENT_APPTERMINATE);
-            lastWasClose_ = true;
+            last_was_close_ = true;
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (!active_) {
@@ -338,13 +338,13 @@ void TSDLEventTranslator::TranslateWindow(const SDL_WindowEvent& window) {
             // Focus moving between two of our own windows is not a deactivation.
             if (active_ && !windows_.AnyWindowFocused()) {
                 active_ = false;
-                if (heldButtons_) windows_.CaptureMouse(false);
-                heldButtons_ = 0;
+                if (held_buttons_) windows_.CaptureMouse(false);
+                held_buttons_ = 0;
                 Emit(EVENT_APPSUSPEND);
             }
             break;
         case SDL_WINDOWEVENT_LEAVE:
-            if (window.windowID == tracked_ && !heldButtons_) LeaveTracked();
+            if (window.windowID == tracked_ && !held_buttons_) LeaveTracked();
             break;
         default:
             break;
@@ -382,8 +382,8 @@ void TSDLEventTranslator::SetMouseVisible(int visible) {
 
 void TSDLEventTranslator::ApplyCursor() {
     bool shown = visible_ || tracked_ == 0;
-    if (shown == cursorShown_) return;
-    cursorShown_ = shown;
+    if (shown == cursor_shown_) return;
+    cursor_shown_ = shown;
     windows_.ShowCursor(shown);
 }
 
@@ -407,11 +407,11 @@ void TSDLSystemDriver::Wait() {
 // microseconds and a few system calls) skipped; it still runs at least once a millisecond.
 bool TSDLSystemDriver::NothingPending() {
     std::uint64_t now = NowNs();
-    if (now - lastPumpNs_ >= kPumpIntervalNs) return false;
+    if (now - last_pump_ns_ >= kPumpIntervalNs) return false;
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return false;
-    SDL_Window* window = probeWindow_ ? SDL_GetWindowFromID(probeWindow_) : nullptr;
+    SDL_Window* window = probe_window_ ? SDL_GetWindowFromID(probe_window_) : nullptr;
     if (!window) {
-        probeWindow_ = 0;
+        probe_window_ = 0;
         return false;
     }
     SDL_SysWMinfo info;
@@ -424,22 +424,22 @@ bool TSDLSystemDriver::NothingPending() {
 }
 
 void TSDLSystemDriver::PumpAndTranslate() {
-    lastPumpNs_ = NowNs();
+    last_pump_ns_ = NowNs();
     SDL_PumpEvents();
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         Translate(event);
     }
-    if (!probeWindow_) {
+    if (!probe_window_) {
         SDL_Window* window = SDL_GL_GetCurrentWindow();
         if (!window) window = SDL_GetKeyboardFocus();
         if (!window) window = SDL_GetMouseFocus();
-        if (window) probeWindow_ = SDL_GetWindowID(window);
+        if (window) probe_window_ = SDL_GetWindowID(window);
     }
 }
 
 void TSDLSystemDriver::Translate(const SDL_Event& event) {
-    if (!probeWindow_ && event.type == SDL_WINDOWEVENT) probeWindow_ = event.window.windowID;
+    if (!probe_window_ && event.type == SDL_WINDOWEVENT) probe_window_ = event.window.windowID;
     translator_.Translate(event);
 }
 

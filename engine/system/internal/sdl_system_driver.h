@@ -58,12 +58,12 @@ class TSDLEventTranslator {
     TSDLWindowSystem& windows_;
     int mods_ = 0;
     // Bits 1 left, 2 right, 4 middle of the buttons held in our windows.
-    int heldButtons_ = 0;
+    int held_buttons_ = 0;
     std::uint32_t tracked_ = 0;
     bool visible_ = true;
-    bool cursorShown_ = true;
+    bool cursor_shown_ = true;
     bool active_ = false;
-    bool lastWasClose_ = false;
+    bool last_was_close_ = false;
 };
 
 class TSDLSystemDriver final : public TSystemDriver, private TSDLWindowSystem {
@@ -90,6 +90,6 @@ class TSDLSystemDriver final : public TSystemDriver, private TSDLWindowSystem {
 
     TSDLEventTranslator translator_;
     // A window through which the X connection is found for the cheap pending check.
-    std::uint32_t probeWindow_ = 0;
-    std::uint64_t lastPumpNs_ = 0;
+    std::uint32_t probe_window_ = 0;
+    std::uint64_t last_pump_ns_ = 0;
 };
