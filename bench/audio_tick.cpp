@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "engine/audio/audio.h"
-#include "engine/audio/mixa_driver.h"
-#include "engine/audio/mixa_output.h"
+#include "engine/audio/internal/mixa_driver.h"
+#include "engine/audio/internal/mixa_output.h"
 #include "engine/system/stream.h"
 
 namespace {
