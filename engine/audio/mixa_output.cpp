@@ -22,6 +22,9 @@ bool& TimerEnabled() {
 
 // A position beyond this is taken as a device that has lost track.
 constexpr std::int64_t kBrokenPosition = 0x10000000;
+// A healthy device is rebased long before that (this is about 95 s of output), so only a
+// position that jumps or runs wild reaches the limit.
+constexpr std::int64_t kRebaseFrom = kBrokenPosition / 16;
 constexpr int kMaxLeadBeforeGrowth = 9;
 constexpr int kUnderrunMargin = 2;  // fragments
 
@@ -45,7 +48,8 @@ TMixaOutput::TMixaOutput(std::unique_ptr<TAudioOutputDevice> device, int fragmen
     : device_(std::move(device)),
       fragment_values_(fragment_values),
       mixer_(fragment_values),
-      ring_(static_cast<std::size_t>(fragment_values) * 2 * MIXA_RING_FRAGMENTS) {}
+      ring_(static_cast<std::size_t>(fragment_values) * 2 * MIXA_RING_FRAGMENTS),
+      fragment_(static_cast<std::size_t>(fragment_values) * 2) {}
 
 TMixaOutput::~TMixaOutput() {
     Close();
@@ -83,6 +87,7 @@ void TMixaOutput::Close() {
 
 void TMixaOutput::TimerLoop() {
     using Clock = std::chrono::steady_clock;
+    device_->TimerStarted();
     auto next = Clock::now();
     while (!stop_timer_.load()) {
         Tick();
@@ -120,27 +125,43 @@ void TMixaOutput::Tick() {
         device_->Reset();
         write_position_ = 0;
         ClearRing();
+        device_->Written(0);
         Resubmit();
         return;
+    }
+    if (bytes >= kRebaseFrom) {
+        // Whole laps, one kept, so ring offsets and every comparison below stay as they were.
+        const auto ring_bytes = static_cast<std::int64_t>(ring_.size());
+        const std::int64_t drop = (bytes / ring_bytes - 1) * ring_bytes;
+        if (device_->Rebase(drop)) {
+            bytes -= drop;
+            write_position_ -= drop / 2;
+        }
     }
 
     const std::int64_t fragment = fragment_values_;
     const std::int64_t played = bytes / 2;
     if (played > 0 && write_position_ < played + kUnderrunMargin * fragment) {
         restart_countdown_ = MIXA_RESTART_TICKS;
-        ClearRing();
+        // Stopped first, so the device fades out what it was playing instead of reading
+        // the ring half cleared.
         device_->Reset();
+        ClearRing();
         if (lead_ <= kMaxLeadBeforeGrowth) lead_ += 2;
         write_position_ = 2 * lead_ * fragment;
+        device_->Written(write_position_ * 2);  // the cleared ring is silence to play
         return;
     }
 
     const std::uint32_t now = MillisecondClock();
     while (write_position_ < played + lead_ * fragment) {
         const std::int64_t index = (write_position_ / fragment) % MIXA_RING_FRAGMENTS;
+        // The device's callback waits while the ring is locked, so only the copy is.
+        mixer_.MixFragment(fragment_.data(), now);
         device_->BeginWrite();
-        mixer_.MixFragment(ring_.data() + index * fragment * 2, now);
-        device_->EndWrite();
+        std::memcpy(ring_.data() + index * fragment * 2, fragment_.data(), fragment_.size());
         write_position_ += fragment;
+        device_->Written(write_position_ * 2);
+        device_->EndWrite();
     }
 }

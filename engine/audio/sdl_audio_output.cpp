@@ -1,7 +1,11 @@
 // The platform output on Linux: an SDL audio device whose callback plays the mixer's ring
 // in a loop and counts the bytes it has played, which is the play position the tick reads.
+// Where the callback overtakes the tick it plays silence, not the ring's audio of a lap ago,
+// and it fades into and out of such silence over 2 ms so that neither edge clicks.
 #include <SDL.h>
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -77,7 +81,34 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
         if (device_ != 0) SDL_LockAudioDevice(device_);
         playing_.store(false, std::memory_order_release);
         position_.store(0, std::memory_order_release);
+        written_.store(0, std::memory_order_release);
         if (device_ != 0) SDL_UnlockAudioDevice(device_);
+    }
+
+    void Written(std::int64_t end_bytes) override {
+        written_.store(end_bytes, std::memory_order_release);
+    }
+
+    bool Rebase(std::int64_t bytes) override {
+        if (device_ == 0) return false;
+        SDL_LockAudioDevice(device_);
+        position_.store(position_.load(std::memory_order_relaxed) - bytes,
+                        std::memory_order_release);
+        written_.store(written_.load(std::memory_order_relaxed) - bytes, std::memory_order_release);
+        SDL_UnlockAudioDevice(device_);
+        return true;
+    }
+
+    // What a desktop gives its audio threads. On a busy machine a raised nice level still
+    // let the tick start tens of ms late, so real-time round-robin comes first where the
+    // scheduler permits it (root, CAP_SYS_NICE or an rtprio limit); then SDL's time-critical
+    // request (a nice of -20, or RealtimeKit's grant). Where neither is allowed the thread
+    // carries on at its normal priority.
+    void TimerStarted() override {
+        sched_param param{};
+        param.sched_priority = kRealtimePriority;
+        if (pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0) return;
+        SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
     }
 
     bool Submit() override {
@@ -98,24 +129,39 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
     }
 
   private:
-    // SDL's audio thread.
+    // SDL's audio thread, holding the device lock.
     static void SDLCALL Callback(void* userdata, Uint8* stream, int len) {
         auto* self = static_cast<TSDLAudioOutputDevice*>(userdata);
-        if (!self->playing_.load(std::memory_order_acquire)) {
-            std::memset(stream, 0, static_cast<std::size_t>(len));
-            return;
-        }
+        const bool playing = self->playing_.load(std::memory_order_acquire);
+        const std::int64_t written = self->written_.load(std::memory_order_acquire);
         std::int64_t position = self->position_.load(std::memory_order_acquire);
-        int done = 0;
-        while (done < len) {
-            const int offset = static_cast<int>(position % self->ring_bytes_);
-            const int chunk = std::min(len - done, self->ring_bytes_ - offset);
-            std::memcpy(stream + done, self->ring_ + offset, static_cast<std::size_t>(chunk));
-            done += chunk;
-            position += chunk;
+        for (int at = 0; at + kFrameBytes <= len; at += kFrameBytes) {
+            std::int16_t frame[2] = {0, 0};
+            if (playing && position + kFrameBytes <= written) {
+                const int offset = static_cast<int>(position % self->ring_bytes_);
+                std::memcpy(frame, self->ring_ + offset, kFrameBytes);
+                self->held_[0] = frame[0];
+                self->held_[1] = frame[1];
+                if (self->gain_ < kRampFrames) ++self->gain_;
+            } else {
+                frame[0] = self->held_[0];
+                frame[1] = self->held_[1];
+                if (self->gain_ > 0) --self->gain_;
+            }
+            if (self->gain_ < kRampFrames) {
+                frame[0] = static_cast<std::int16_t>(frame[0] * self->gain_ / kRampFrames);
+                frame[1] = static_cast<std::int16_t>(frame[1] * self->gain_ / kRampFrames);
+            }
+            std::memcpy(stream + at, frame, kFrameBytes);
+            if (playing) position += kFrameBytes;
         }
-        self->position_.store(position, std::memory_order_release);
+        if (playing) self->position_.store(position, std::memory_order_release);
     }
+
+    static constexpr int kFrameBytes = 4;
+    // Below the 20 a sound server usually asks for.
+    static constexpr int kRealtimePriority = 10;
+    static constexpr int kRampFrames = MIXA_OUTPUT_HERTZ / 500;  // 2 ms
 
     SDL_AudioDeviceID device_ = 0;
     bool subsystem_ = false;
@@ -123,6 +169,10 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
     int ring_bytes_ = 0;
     std::atomic<bool> playing_{false};
     std::atomic<std::int64_t> position_{0};
+    std::atomic<std::int64_t> written_{0};  // the tick has filled the ring up to here
+    // The callback's own: the last frame taken from the ring and the gain of the fades.
+    std::int16_t held_[2] = {0, 0};
+    int gain_ = 0;
 };
 
 }  // namespace

@@ -79,6 +79,13 @@ class TWebAudioOutputDevice final : public TAudioOutputDevice {
         return true;
     }
 
+    // Everything runs on the page's one thread, so the laps come off in one step.
+    bool Rebase(std::int64_t bytes) override {
+        if (device_ == 0) return false;
+        position_ -= bytes;
+        return true;
+    }
+
     bool DriveTicks(std::function<void()> tick) override {
         tick_ = std::move(tick);
         next_tick_ = MillisecondClock();

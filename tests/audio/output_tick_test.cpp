@@ -134,6 +134,47 @@ TEST_F(OutputTickTest, ABrokenPositionResetsTheRing) {
     EXPECT_EQ(output.RestartCountdown(), 250);
 }
 
+// A device that has played 0x10000000 bytes (25 minutes) without an underrun is healthy,
+// not lost: its position is rebased by whole laps and it plays on without a gap.
+TEST_F(OutputTickTest, ALongRunningDeviceIsRebasedInsteadOfReset) {
+    ASSERT_TRUE(output.Open(false));
+    TMixaVoices voices(output.Mixer());
+    constexpr int kLoop = 1000;  // frames; each frame's value is its index, so a lost,
+                                 // repeated or silent fragment breaks the count
+    std::vector<std::int16_t> values(kLoop);
+    for (int i = 0; i < kLoop; ++i) values[i] = static_cast<std::int16_t>(i + 1);
+    voices.Queue(Record16(values, 1, 44100, true), 0, VOICE_LOOPED, 5000 - 20);
+
+    const auto& ring = output.Ring();
+    const std::int64_t ring_bytes = static_cast<std::int64_t>(ring.size());
+    int expected = 0;  // the next frame's value once the sound has begun
+    std::int64_t played = 0;
+    while (played < 0x10000000 + 16 * ring_bytes) {
+        // The device plays one fragment from where its position points into the ring.
+        const std::int64_t at = state->position % ring_bytes;
+        ASSERT_LE(state->position + kFragmentBytes, state->written.load()) << "played " << played;
+        for (int i = 0; i < kFragmentBytes; i += 4) {
+            const auto value = static_cast<std::int16_t>(ring[at + i] | (ring[at + i + 1] << 8));
+            if (expected == 0 && value == 0) continue;  // the prefill before the sound
+            if (expected == 0) expected = value;
+            ASSERT_EQ(value, expected) << "played " << played;
+            expected = expected % kLoop + 1;
+        }
+        state->position += kFragmentBytes;
+        played += kFragmentBytes;
+        output.Tick();
+        ASSERT_EQ(output.Lead(), 6);
+        ASSERT_EQ(output.WritePosition() * 2, state->written.load());
+    }
+    EXPECT_NE(expected, 0);
+    EXPECT_EQ(state->resets.load(), 0);
+    EXPECT_EQ(state->submits.load(), 1);
+    EXPECT_EQ(output.RestartCountdown(), 0);
+    EXPECT_GE(state->rebases.load(), 1);
+    EXPECT_LT(state->position.load(), 0x10000000 / 8);
+    output.Close();
+}
+
 TEST_F(OutputTickTest, ARefusedSubmissionPrintsOneLineAndCarriesOn) {
     state->submit_fails = true;
     testing::internal::CaptureStdout();

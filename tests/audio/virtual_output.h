@@ -17,6 +17,8 @@ struct TVirtualOutputState {
     std::atomic<bool> submit_fails{false};
     std::atomic<int> submits{0};
     std::atomic<int> resets{0};
+    std::atomic<std::int64_t> written{0};  // the tick's last written mark
+    std::atomic<int> rebases{0};
     std::atomic<bool> closed{false};
 };
 
@@ -44,6 +46,13 @@ class TVirtualOutputDevice final : public TAudioOutputDevice {
         ++state_->submits;
         state_->position = 0;
         return !state_->submit_fails;
+    }
+    void Written(std::int64_t end_bytes) override { state_->written = end_bytes; }
+    bool Rebase(std::int64_t bytes) override {
+        ++state_->rebases;
+        state_->position -= bytes;
+        state_->written -= bytes;
+        return true;
     }
 
   private:

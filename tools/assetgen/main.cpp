@@ -27,29 +27,40 @@ struct SoundFile {
     int frames;
     std::function<std::vector<float>(int)> make;
     float quality;
+    float peak;  // of the file
 };
+
+// The mixer adds voices at unity and clamps once at the end, so the headroom is in the
+// files. A long chain stacks up to twenty explosions (one every 8 frames, each 2.75 s) on
+// the music while shots fly; with these peaks the whole level played by the stored game
+// (bench_level_mix) peaks near -2 dBFS at about -18 dBFS RMS, and a shot's first 100 ms
+// still stand a few dB over everything else sounding.
+constexpr float kExplodePeak = 0.171f;  // -15.3 dBFS
+constexpr float kMusicPeak = 0.287f;    // -10.8 dBFS
+constexpr float kShotPeak = 0.41f;      // -7.7 dBFS; the turret's own sounds as loud
 
 // Lengths in frames at 48 kHz; the music is long, so it uses a lower quality setting.
 const SoundFile kSounds[] = {
-    {"explode.ogg", 132096, ExplodeSound, 0.5f},
-    {"music.ogg", 10576896, MusicTrack, 0.3f},
-    {"shoot.ogg", 22512, ShootSound, 0.5f},
-    {"playerhit.ogg", 34800, PlayerHitSound, 0.5f},
-    {"playerexplode.ogg", 22512, PlayerExplodeSound, 0.5f},
+    {"explode.ogg", 132096, ExplodeSound, 0.5f, kExplodePeak},
+    {"music.ogg", 10576896, MusicTrack, 0.3f, kMusicPeak},
+    {"shoot.ogg", 22512, ShootSound, 0.5f, kShotPeak},
+    {"playerhit.ogg", 34800, PlayerHitSound, 0.5f, kShotPeak},
+    {"playerexplode.ogg", 22512, PlayerExplodeSound, 0.5f, kShotPeak},
 };
 
 // Encoding can push peaks a little above the signal's own; the file is measured after
 // encoding and, if it went over the ceiling, encoded again a little quieter.
-constexpr float kCeiling = 0.705f;  // -3 dBFS
+constexpr float kCeiling = 1.03f;  // of the file's peak
 
 void WriteSound(const SoundFile& s, int serial, const std::filesystem::path& dir) {
     std::string path = (dir / s.name).string();
     std::vector<float> samples = s.make(s.frames);
+    for (float& v : samples) v *= s.peak / kEffectPeak;
     for (int attempt = 0; attempt < 4; ++attempt) {
         WriteOggVorbis(path, samples, kRate, s.quality, serial);
         float peak = DecodedPeak(path);
-        if (peak <= kCeiling) return;
-        float gain = kCeiling / peak * 0.99f;
+        if (peak <= kCeiling * s.peak) return;
+        float gain = kCeiling * s.peak / peak * 0.99f;
         for (float& v : samples) v *= gain;
     }
 }

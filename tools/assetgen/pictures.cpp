@@ -2,7 +2,9 @@
 // flash, background dot) are white with alpha only, because the tint multiplies them.
 #include "tools/assetgen/pictures.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -116,12 +118,46 @@ Canvas Ground(int w, int h, float alpha) {
 
 // ---- sprites --------------------------------------------------------------------------------
 
-Canvas Player() {
+// Enemies hit balls and the turret pixel by pixel wherever alpha is at least 128, and the
+// stored games depend on exactly which pixels those are: a picture redrawn for looks keeps
+// the footprint of the one the rules were made with.
+std::uint8_t AlphaByte(float a) {
+    return static_cast<std::uint8_t>(std::lround(std::clamp(a, 0.0f, 1.0f) * 255.0f));
+}
+
+void KeepFootprint(Canvas& c, const Canvas& rules) {
+    for (size_t i = 0; i < c.px.size(); ++i) {
+        const bool solid = AlphaByte(rules.px[i].a) >= 128;
+        Rgba& p = c.px[i];
+        float a = p.a;
+        if (solid && AlphaByte(a) < 128) a = 128 / 255.0f;
+        if (!solid && AlphaByte(a) >= 128) a = 127 / 255.0f;
+        if (a == p.a) continue;
+        const float k = p.a > 0 ? a / p.a : 0;
+        p = p.a > 0 ? Rgba{p.r * k, p.g * k, p.b * k, a} : Rgba{1 * a, 1 * a, 1 * a, a};
+    }
+}
+
+// The ball as the rules know it: a soft white disc.
+Canvas PlayerBody() {
     Canvas c(20, 20);
     Mask core = ShapeMask(20, 20, Circle(10, 10, 6.6f));
     Mask halo = ShapeMask(20, 20, Circle(10, 10, 6.0f), 7.0f);
     c.Draw(halo, kWhite, 0.55f);
     c.Draw(core, RadialShade(8.5f, 8.5f, 8.0f, kWhite, Hex(0xD6D6D6)));
+    return c;
+}
+
+// The same body over a thin dark rim, so that tinted grey it still reads on the grey field
+// and on the turret's dark base, while on white the rim outlines it.
+Canvas Player() {
+    Canvas c(20, 20);
+    Mask glow = ShapeMask(20, 20, Circle(10, 10, 7.0f), 5.0f);
+    c.Draw(glow, kWhite, 0.3f);
+    c.Draw(ShapeMask(20, 20, Ring(10, 10, 7.2f, 1.1f)), Hex(0x16161A), 0.85f);
+    c.Draw(ShapeMask(20, 20, Circle(10, 10, 6.6f)),
+           RadialShade(8.5f, 8.5f, 8.0f, kWhite, Hex(0xD6D6D6)));
+    KeepFootprint(c, PlayerBody());
     return c;
 }
 
@@ -228,7 +264,7 @@ Canvas Layer() {
     return c;
 }
 
-Canvas PlayerShip() {
+Canvas PlayerShipBody() {
     Canvas c(60, 60);
     const float cx = 30, cy = 30;
     const float gap = 38 * kPi / 180;
@@ -247,6 +283,19 @@ Canvas PlayerShip() {
     c.Draw(ShapeMask(60, 60, Circle(cx, cy, 9.5f)), Hex(0x5A5C62));
     c.Draw(ShapeMask(60, 60, Ring(cx, cy, 8.5f, 1.2f)), Hex(0xFF8A1E));
     c.Draw(ShapeMask(60, 60, Circle(cx - 2, cy - 2, 3)), Hex(0x9A9CA2));
+    return c;
+}
+
+// The turret's ship with a light barrel in a dark outline, tipped orange, so the aim reads
+// at a glance; its footprint stays that of the plain ship.
+Canvas PlayerShip() {
+    Canvas c = PlayerShipBody();
+    const float cx = 30, cy = 30;
+    c.Draw(ShapeMask(60, 60, Box(cx + 7, cy - 5, cx + 25.5f, cy + 5)), Hex(0x1C1C20));
+    c.Draw(ShapeMask(60, 60, Box(cx + 8, cy - 3.5f, cx + 24.5f, cy + 3.5f)),
+           VerticalShade(cy - 3.5f, cy + 3.5f, Hex(0xF4F4F6), Hex(0xB8BAC0)));
+    c.Draw(ShapeMask(60, 60, Box(cx + 20.5f, cy - 3.5f, cx + 24.5f, cy + 3.5f)), Hex(0xFF8A1E));
+    KeepFootprint(c, PlayerShipBody());
     return c;
 }
 
@@ -309,12 +358,22 @@ std::vector<std::uint8_t> Background() {
     return rgb;
 }
 
+// Dithered by half a step: the game tints this grey, and a tint multiplies each 8-bit step
+// of a smooth gradient into a visible band unless the steps are broken up.
 Canvas BackgroundMask() {
     Canvas c(800, 600);
     c.Fill([](float x, float y) {
         float t = FieldDepth(x, y);
         Rgba colour = FieldColour(t);
         colour.a = 0.42f + 0.5f * std::pow(t, 0.7f);
+        // A 4x4 ordered pattern (it compresses far better than noise), within half a step.
+        static const int kBayer[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+        const int i = (static_cast<int>(y) % 4) * 4 + static_cast<int>(x) % 4;
+        const float d = ((kBayer[i] + 0.5f) / 16 - 0.5f) / 255;
+        colour.r += d;
+        colour.g += d;
+        colour.b += d;
+        colour.a += d;
         return colour;
     });
     return c;

@@ -9,6 +9,11 @@
 //   - Reset: stop playing and put the position back to 0.
 //   - Submit: (re)start playing the ring from its start; false when the platform refuses.
 //   - BeginWrite/EndWrite: bracket every write of the tick into the ring.
+//   - Written: the tick has filled the ring up to this play position (bytes, counted like
+//     PlayPosition); ring bytes from there on still hold audio of an earlier lap.
+//   - Rebase: take whole ring laps off the play position and the written mark in one step
+//     with playback, so a long-running device keeps a small position; false when it cannot.
+//   - TimerStarted: called on the timer thread before its first tick.
 //   - Close: stop for good; the ring is not touched afterwards.
 //   - DriveTicks (optional): a device whose platform has no threads takes the tick and calls
 //     it itself, every 5 ms of its own time, and returns true; the output then starts no
@@ -36,6 +41,9 @@ class TAudioOutputDevice {
     virtual bool Submit() = 0;
     virtual void BeginWrite() {}
     virtual void EndWrite() {}
+    virtual void Written(std::int64_t /*end_bytes*/) {}
+    virtual bool Rebase(std::int64_t /*bytes*/) { return false; }
+    virtual void TimerStarted() {}
     virtual bool DriveTicks(std::function<void()> tick) {
         (void)tick;
         return false;
@@ -92,6 +100,7 @@ class TMixaOutput {
     int fragment_values_;
     TMixaMixer mixer_;
     std::vector<std::uint8_t> ring_;
+    std::vector<std::uint8_t> fragment_;  // mixed here, outside the device's lock
     std::atomic<bool> running_{false};
     std::atomic<bool> stop_timer_{false};
     std::thread timer_;
