@@ -13,9 +13,9 @@
 #include <cstring>
 #include <numbers>
 
-#include "engine/graphics/internal/gl_platform.h"
 #include "engine/graphics/image.h"
 #include "engine/graphics/internal/gl_graphics_driver.h"
+#include "engine/graphics/internal/gl_platform.h"
 #include "engine/graphics/pixmap.h"
 #include "engine/graphics/render.h"
 #include "engine/system/runtime_error.h"
