@@ -4,16 +4,13 @@
 #include "engine/graphics/internal/gl_graphics_driver.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-// Xlib's macro; the name is taken below.
-#undef None
 
 #include <algorithm>
 #include <cstdlib>
 #include <list>
 #include <string>
 
+#include "engine/graphics/internal/display_watch.h"
 #include "engine/graphics/internal/gl_platform.h"
 #include "engine/system/runtime_error.h"
 
@@ -29,7 +26,7 @@ struct ContextRecord {
     int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
-    unsigned long x11_window = 0;  // 0 when not on X11
+    unsigned long native_window = 0;  // the window system's id, 0 where it has none
 };
 
 struct DriverState {
@@ -40,8 +37,7 @@ struct DriverState {
     int next_handle = 1;
     int current = 0;  // handle of the current record
     int swap_interval = -1;
-    unsigned long hidden_x11_window = 0;
-    XErrorHandler previous_x_error_handler = nullptr;
+    unsigned long hidden_native_window = 0;
 };
 
 DriverState& State() {
@@ -96,45 +92,13 @@ std::string NamedDisplays() {
     return named.empty() ? "any display" : named;
 }
 
-bool IsGameWindow(unsigned long x11_window) {
+bool IsGameWindow(unsigned long native_window) {
     const DriverState& s = State();
-    if (x11_window != 0 && x11_window == s.hidden_x11_window) return true;
+    if (native_window != 0 && native_window == s.hidden_native_window) return true;
     for (const ContextRecord& r : s.records) {
-        if (r.x11_window != 0 && r.x11_window == x11_window) return true;
+        if (r.native_window != 0 && r.native_window == native_window) return true;
     }
     return false;
-}
-
-// Xlib would print its own text and exit, with the audio still open and exit handlers
-// touching the dead display; the display-lost handler ends the program cleanly instead.
-int OnXIOError(Display* display) {
-    DisplayLost("the display was lost (the connection to \"" + std::string(DisplayString(display)) +
-                "\" broke)");
-}
-
-int OnXError(Display* display, XErrorEvent* event) {
-    if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
-        IsGameWindow(event->resourceid)) {
-        DisplayLost("the display was lost (the game window was destroyed from outside)");
-    }
-    XErrorHandler previous = State().previous_x_error_handler;
-    return previous ? previous(display, event) : 0;
-}
-
-// After every start of SDL's video, which puts its own error handler in place (and takes it
-// away again when video stops). That one stays behind ours for every error that is not about
-// our windows.
-void InstallXHandlers() {
-    const XErrorHandler previous = XSetErrorHandler(OnXError);
-    if (previous != OnXError) State().previous_x_error_handler = previous;
-    XSetIOErrorHandler(OnXIOError);
-}
-
-unsigned long X11WindowOf(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
-    return info.info.x11.window;
 }
 
 bool StartVideo() {
@@ -157,7 +121,7 @@ bool StartVideo() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return Fail("cannot reach " + NamedDisplays());
     }
-    if (std::string(SDL_GetCurrentVideoDriver()) == "x11") InstallXHandlers();
+    WatchForLostDisplay(IsGameWindow);
     s.video_ready = true;
     return true;
 }
@@ -195,7 +159,7 @@ bool EnsureSharedContext() {
         s.hidden_window = nullptr;
         return false;
     }
-    s.hidden_x11_window = X11WindowOf(s.hidden_window);
+    s.hidden_native_window = NativeWindowId(s.hidden_window);
     return true;
 }
 
@@ -305,7 +269,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::AttachGraphics(void* widget, int f
     if (!context) return nullptr;
     ContextRecord record;
     record.kind = ContextKind::ForeignWindow;
-    record.x11_window = X11WindowOf(window);
+    record.native_window = NativeWindowId(window);
     SDL_GetWindowSize(window, &record.width, &record.height);
     record.flags = flags;
     record.window = window;
@@ -346,7 +310,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
     }
     ContextRecord record;
     record.kind = depth != 0 ? ContextKind::FullScreen : ContextKind::Windowed;
-    record.x11_window = X11WindowOf(window);
+    record.native_window = NativeWindowId(window);
     SDL_GetWindowSize(window, &record.width, &record.height);
     record.depth = depth;
     record.hertz = hertz;
