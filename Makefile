@@ -88,7 +88,7 @@ WEB_BUILD ?= build-web
 WEB_PORT ?= 8014
 EMCMAKE = NODE_PATH=/usr/share/nodejs emcmake
 deps-web:
-	@scripts/install-web-deps
+	@scripts/install-deps web
 web: deps-web
 	@prefix=$$(JOBS=$(JOBS) scripts/build-web-libs) && \
 	  $(EMCMAKE) cmake -S . -B $(WEB_BUILD)/cmake -G Ninja -DZANDOR_WEB_PREFIX=$$prefix \
