@@ -40,14 +40,17 @@ test: build
 
 # The whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, and the mixer's
 # threads under ThreadSanitizer, on the virtual device and on SDL's real callback path (its
-# disk driver). Any report fails the run.
+# disk driver). Any report fails the run. The window tests run without the leak check: at
+# their exit, with Mesa's llvmpipe threads about, LeakSanitizer's own tracer crashes in some of
+# them (a fault of the tool, not a leak report), so only that one check is left out there.
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 check-sanitizers: deps
 	@cmake -S . -B $(BUILD)-asan -G Ninja -DZANDOR_SANITIZE=address,undefined -DZANDOR_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
-	cd $(BUILD)-asan && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) -LE assets --timeout 900
+	cd $(BUILD)-asan && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) -LE 'assets|display' --timeout 900
+	cd $(BUILD)-asan && $(SAN_ENV) ASAN_OPTIONS=detect_leaks=0 $(XVFB) ctest --output-on-failure -j $(JOBS) -L display --timeout 900
 	@cmake -S . -B $(BUILD)-tsan -G Ninja -DZANDOR_SANITIZE=thread -DZANDOR_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS) --target test_audio
 	$(SAN_ENV) $(BUILD)-tsan/tests/test_audio --gtest_filter='MixerStress*:MixerTest*:OutputTick*:HandleTable*:SoundApi*:SDLOutput*' --gtest_repeat=3
