@@ -21,10 +21,12 @@ deps-play:
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DZANDOR_TESTS=ON -DZANDOR_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 
-# Leaves the tests as they are found: on where GoogleTest is installed, or where an earlier
-# configuration turned them on; only the game is built either way.
+# A new build folder is configured for the game alone: a machine may have GoogleTest without
+# the other test packages, and the play set installs none of them. A folder that `make test`
+# configured keeps its tests; only the game is built either way.
+PLAY_ONLY = $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DZANDOR_TESTS=OFF -DZANDOR_BENCH=OFF)
 configure-play: deps-play
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja $(PLAY_ONLY) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
