@@ -103,7 +103,9 @@ int main(int argc, char** argv) {
     StartStreamModules();
     StartAudioModules();
     SetAudioOutputFactory(
-        [raise] { return std::make_unique<TTimedDevice>(CreateSDLAudioOutputDevice(), raise); },
+        [raise] {
+            return std::make_unique<TTimedDevice>(CreatePlatformAudioOutputDevice(), raise);
+        },
         true);
     if (SetAudioDriver("Mixa") != 1) return std::fputs("no SDL audio device\n", stderr), 1;
 

@@ -22,10 +22,10 @@
 #include "bench/wake_clock.h"
 #include "engine/graphics/graphics.h"
 #include "engine/system/event.h"
+#include "engine/system/platform/headless/scripted_system_driver.h"
 #include "game/entities.h"
 #include "game/game.h"
 #include "game/globals.h"
-#include "tests/support/scripted_system_driver.h"
 
 namespace {
 

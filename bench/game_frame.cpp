@@ -21,7 +21,7 @@
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 namespace {
 

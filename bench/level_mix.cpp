@@ -24,7 +24,7 @@
 #include "engine/audio/audio.h"
 #include "engine/system/clock.h"
 #include "game/globals.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 #include "tools/replay/recording.h"
 #include "tools/replay/replay_player.h"
 

@@ -12,9 +12,9 @@
 
 #include "bench/wake_clock.h"
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/system/stream.h"
 #include "engine/system/system_driver.h"
-#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 

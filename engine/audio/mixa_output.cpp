@@ -37,7 +37,7 @@ void SetAudioOutputFactory(TAudioOutputFactory factory, bool run_timer) {
 
 std::unique_ptr<TAudioOutputDevice> CreateAudioOutputDevice() {
     if (Factory()) return Factory()();
-    return CreateSDLAudioOutputDevice();
+    return CreatePlatformAudioOutputDevice();
 }
 
 bool AudioOutputTimerEnabled() {

@@ -1,5 +1,5 @@
-// The OpenAL driver, over the library openal_library.cpp loads at run time: registered only
-// when that library is present.
+// The OpenAL driver, over the library platform/<name>/openal_library.cpp loads at run time:
+// registered only when that library is present.
 #include "engine/audio/internal/openal_driver.h"
 
 #include <cmath>

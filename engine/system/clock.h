@@ -23,7 +23,7 @@ class TClock {
     virtual void SleepUntil(std::uint32_t deadline);
 };
 
-// The platform's real clock: monotonic_clock.cpp on Linux, web_clock.cpp in the browser.
+// The platform's real clock: platform/<name>/clock.cpp.
 TClock& RealClock();
 // The clock in force: the real one unless a test installed another.
 TClock& CurrentClock();

@@ -13,7 +13,7 @@
 #include "engine/graphics/internal/gl_tela2d_driver.h"
 #include "engine/system/input.h"
 #include "engine/system/system_driver.h"
-#include "tests/support/graphics/gl_window.h"
+#include "tests/support/gl_window.h"
 
 #include <SDL.h>
 

@@ -5,7 +5,7 @@
 #include "engine/graphics/font_data.h"
 #include "engine/graphics/image.h"
 #include "engine/graphics/text.h"
-#include "tests/support/graphics/gl_window.h"
+#include "tests/support/gl_window.h"
 
 namespace {
 

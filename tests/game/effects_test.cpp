@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/system/random.h"
 #include "tests/game/entity_test_support.h"
-#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 

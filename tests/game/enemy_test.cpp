@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/system/event.h"
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
 #include "game/rules.h"
 #include "tests/game/entity_test_support.h"
-#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "game/entities.h"
 #include "game/entity_list.h"
 #include "game/globals.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 class EntityWorld : public ::testing::Test {
   protected:

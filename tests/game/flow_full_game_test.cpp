@@ -11,7 +11,7 @@
 #include "game/globals.h"
 #include "game/rules.h"
 #include "game/waves.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "game/embedded_assets.h"
 #include "game/game.h"
 #include "game/globals.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 namespace {
 

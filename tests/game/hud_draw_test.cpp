@@ -9,7 +9,7 @@
 #include "engine/graphics/render.h"
 #include "game/globals.h"
 #include "game/hud.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 namespace {
 

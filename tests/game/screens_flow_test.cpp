@@ -10,7 +10,7 @@
 #include "game/entities.h"
 #include "game/globals.h"
 #include "game/rules.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 namespace {
 

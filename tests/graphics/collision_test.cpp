@@ -9,8 +9,8 @@
 #include "engine/graphics/collision.h"
 #include "engine/graphics/image.h"
 #include "engine/graphics/pixmap.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/graphics/render.h"
-#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "engine/graphics/graphics.h"
 #include "engine/graphics/image.h"
 #include "engine/graphics/pixmap.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/graphics/tela2d.h"
-#include "tests/support/graphics/recording_driver.h"
 
 namespace {
 

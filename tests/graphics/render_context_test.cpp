@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "engine/graphics/graphics.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/graphics/render.h"
 #include "engine/graphics/tela2d.h"
 #include "engine/system/hook.h"
-#include "tests/support/graphics/recording_driver.h"
 #include "tests/support/scoped_clock.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "engine/graphics/image.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/graphics/render.h"
 #include "engine/graphics/tela2d.h"
-#include "tests/support/graphics/recording_driver.h"
 #include "tests/support/scoped_clock.h"
 
 namespace {

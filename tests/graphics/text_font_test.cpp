@@ -4,10 +4,10 @@
 
 #include "engine/graphics/font_data.h"
 #include "engine/graphics/image.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/graphics/render.h"
 #include "engine/graphics/text.h"
 #include "engine/system/stream.h"
-#include "tests/support/graphics/recording_driver.h"
 #include "tests/support/scoped_clock.h"
 
 namespace {

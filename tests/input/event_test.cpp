@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/system/event.h"
-#include "tests/support/scripted_system_driver.h"
+#include "engine/system/platform/headless/scripted_system_driver.h"
 
 namespace {
 

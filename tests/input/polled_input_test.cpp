@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/system/input.h"
+#include "engine/system/platform/headless/scripted_system_driver.h"
 #include "engine/system/runtime_error.h"
-#include "tests/support/scripted_system_driver.h"
 
 namespace {
 

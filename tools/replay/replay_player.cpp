@@ -5,7 +5,7 @@
 
 #include "engine/system/event.h"
 #include "game/globals.h"
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 #include "tools/replay/state_hash.h"
 
 namespace {

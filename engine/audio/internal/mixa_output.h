@@ -18,8 +18,8 @@
 //   - DriveTicks (optional): a device whose platform has no threads takes the tick and calls
 //     it itself, every 5 ms of its own time, and returns true; the output then starts no
 //     timer thread. The default returns false.
-// The real device is SDL's audio callback; tests use a virtual device whose play position
-// they move by hand.
+// The real device is the platform's (platform/<name>/audio_output.cpp); tests use a virtual
+// device whose play position they move by hand.
 #pragma once
 
 #include <atomic>
@@ -53,12 +53,14 @@ class TAudioOutputDevice {
 // Makes the platform device; the default makes the SDL one.
 using TAudioOutputFactory = std::function<std::unique_ptr<TAudioOutputDevice>()>;
 // Installs the device factory the mixer driver uses from its next Startup on, and whether
-// a timer thread drives the ticks (tests call Tick by hand). An empty factory restores SDL.
+// a timer thread drives the ticks (tests call Tick by hand). An empty factory restores the
+// platform's device.
 void SetAudioOutputFactory(TAudioOutputFactory factory, bool run_timer);
 std::unique_ptr<TAudioOutputDevice> CreateAudioOutputDevice();
 bool AudioOutputTimerEnabled();
 
-std::unique_ptr<TAudioOutputDevice> CreateSDLAudioOutputDevice();
+// The platform's own device.
+std::unique_ptr<TAudioOutputDevice> CreatePlatformAudioOutputDevice();
 
 constexpr int MIXA_RING_FRAGMENTS = 32;
 constexpr int MIXA_FRAGMENT_VALUES = 1024;

@@ -1,5 +1,5 @@
-// The window system's side of noticing that the display went away: display_watch_x11.cpp on
-// Linux, web_display_watch.cpp in the browser, where there is no display to lose.
+// The window system's side of noticing that the display went away:
+// platform/<name>/display_watch.cpp (in the browser there is no display to lose).
 //
 // An implementation must provide:
 //   - NativeWindowId: the window system's id of an SDL window, 0 where it has none.

@@ -1,6 +1,6 @@
 // The few OpenGL calls of the 2D and context drivers that differ between desktop OpenGL and the
-// browser's fixed-function emulation over WebGL: gl_platform.cpp on Linux,
-// web_gl_platform.cpp in the browser. Everything else in the driver is one code path.
+// browser's fixed-function emulation over WebGL: platform/<name>/gl_platform.cpp. Everything
+// else in the driver is one code path.
 //
 // An implementation must provide, with a GL context current:
 //   - GLTextureSizeSupported: whether a width x height RGBA texture can be made.

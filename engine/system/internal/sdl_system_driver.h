@@ -66,7 +66,7 @@ class TSDLEventTranslator {
     bool last_was_close_ = false;
 };
 
-// The platform part of the pump: sdl_x11_pump.cpp on Linux, web_pump.cpp in the browser.
+// The platform part of the pump: platform/<name>/pump.cpp.
 // True when the window system behind `window` holds nothing SDL has not queued yet.
 bool WindowSystemQuiet(SDL_Window* window);
 

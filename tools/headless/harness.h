@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/audio/platform/headless/recording_audio.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 #include "engine/system/clock.h"
-#include "tests/support/game/recording_audio.h"
-#include "tests/support/graphics/recording_driver.h"
-#include "tests/support/scripted_system_driver.h"
+#include "engine/system/platform/headless/scripted_system_driver.h"
 
 class TGameHarness {
   public:

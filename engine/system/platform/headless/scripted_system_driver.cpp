@@ -1,4 +1,4 @@
-#include "tests/support/scripted_system_driver.h"
+#include "engine/system/platform/headless/scripted_system_driver.h"
 
 #include <algorithm>
 #include <limits>

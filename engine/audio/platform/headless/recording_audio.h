@@ -1,4 +1,4 @@
-// An audio driver for game tests that plays nothing and writes down every sound call: which
+// The headless platform's audio driver: it plays nothing and writes down every sound call: which
 // sound was played on which channel, volume changes and stops, in order.
 #pragma once
 

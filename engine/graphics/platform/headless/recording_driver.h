@@ -1,6 +1,6 @@
-// A 2D driver that draws nothing and records every call, so game and engine tests run
-// without a display. Image frames are made without GL and remember the pixmap they were made
-// from; glyph draws are recognised as text.
+// The headless platform's 2D driver: it draws nothing and records every call, so the game
+// runs without a display (tests, benchmarks, the replay tool). Image frames are made without GL and
+// remember the pixmap they were made from; glyph draws are recognised as text.
 //
 // Typical use:
 //     TRecordingGraphics gfx;            // installs the driver and opens 800x600 at 60 Hz

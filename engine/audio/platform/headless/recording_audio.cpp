@@ -1,5 +1,5 @@
 // The recording audio driver's sounds and channels.
-#include "tests/support/game/recording_audio.h"
+#include "engine/audio/platform/headless/recording_audio.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The headless game: the program's own start-up over fake drivers, one loop iteration per
 // Frame().
-#include "tests/support/game/harness.h"
+#include "tools/headless/harness.h"
 
 #include "engine/graphics/graphics.h"
 #include "engine/system/input.h"

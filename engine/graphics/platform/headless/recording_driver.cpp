@@ -1,5 +1,5 @@
 // The recording 2D driver, its fake context level and the installer used by tests.
-#include "tests/support/graphics/recording_driver.h"
+#include "engine/graphics/platform/headless/recording_driver.h"
 
 #include <unordered_map>
 

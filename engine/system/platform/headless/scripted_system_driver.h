@@ -1,5 +1,5 @@
-// A system driver for tests: instead of reading a window system it emits events a test
-// scheduled, at given polls or frames. It installs itself while it lives.
+// The headless platform's system driver: instead of reading a window system it emits events
+// a test or a recorded game scheduled, at given polls or frames. It installs itself while it lives.
 //
 // Frames are counted by the test or harness (NextFrame) or by a hook list such as the
 // graphics flip hook (CountFramesOn). Events due at the same moment are emitted in the

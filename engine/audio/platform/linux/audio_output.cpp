@@ -177,6 +177,6 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
 
 }  // namespace
 
-std::unique_ptr<TAudioOutputDevice> CreateSDLAudioOutputDevice() {
+std::unique_ptr<TAudioOutputDevice> CreatePlatformAudioOutputDevice() {
     return std::make_unique<TSDLAudioOutputDevice>();
 }

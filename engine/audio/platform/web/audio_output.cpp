@@ -133,6 +133,6 @@ class TWebAudioOutputDevice final : public TAudioOutputDevice {
 
 }  // namespace
 
-std::unique_ptr<TAudioOutputDevice> CreateSDLAudioOutputDevice() {
+std::unique_ptr<TAudioOutputDevice> CreatePlatformAudioOutputDevice() {
     return std::make_unique<TWebAudioOutputDevice>();
 }
