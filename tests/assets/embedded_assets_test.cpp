@@ -31,12 +31,44 @@ constexpr int kImageCount =
     static_cast<int>(std::count_if(std::begin(kAssetRows), std::end(kAssetRows),
                                    [](const AssetRow& row) { return row.kind == "Image"; }));
 
+// The 24 archive names in registration and load order, written out here rather than read from
+// the asset list, so that a misspelt, missing or reordered row in that list fails.
+constexpr std::string_view kArchiveNames[] = {
+    "assets/graphics/player.png",
+    "assets/graphics/enemy1.png",
+    "assets/graphics/enemy2.png",
+    "assets/graphics/enemycontrol.png",
+    "assets/graphics/enemycontroltrace.png",
+    "assets/graphics/enemymove.png",
+    "assets/graphics/enemybomb.png",
+    "assets/graphics/pointer.png",
+    "assets/graphics/layer.png",
+    "assets/graphics/playership.png",
+    "assets/graphics/borderexplosion.png",
+    "assets/graphics/background.jpg",
+    "assets/graphics/backgroundmask.png",
+    "assets/graphics/display.png",
+    "assets/graphics/title.png",
+    "assets/graphics/bgfx.png",
+    "assets/graphics/end.png",
+    "assets/graphics/base.png",
+    "assets/graphics/gameover.png",
+    "assets/sound/explode.ogg",
+    "assets/sound/music.ogg",
+    "assets/sound/shoot.ogg",
+    "assets/sound/playerhit.ogg",
+    "assets/sound/playerexplode.ogg",
+};
+
 TEST(EmbeddedAssets, CarriesTheListPicturesFirst) {
-    ASSERT_EQ(std::size(kAssetRows), embeddedAssets().size());
+    ASSERT_EQ(std::size(kArchiveNames), 24u);
+    ASSERT_EQ(std::size(kAssetRows), std::size(kArchiveNames));
+    ASSERT_EQ(embeddedAssets().size(), std::size(kArchiveNames));
     EXPECT_EQ(kImageCount, 19);
     for (int i = 0; i < kEmbeddedAssetCount; ++i) {
-        const std::string_view name = kAssetRows[i].name;
+        const std::string_view name = kArchiveNames[i];
         SCOPED_TRACE(name);
+        EXPECT_EQ(kAssetRows[i].name, name);
         EXPECT_EQ(embeddedAssetNames[i], name);
         EXPECT_EQ(embeddedAssets()[i].name, name);
         if (i < kImageCount) {

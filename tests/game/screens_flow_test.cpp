@@ -9,7 +9,6 @@
 #include "engine/system/event.h"
 #include "game/entities.h"
 #include "game/globals.h"
-#include "game/rules.h"
 #include "tools/headless/harness.h"
 
 namespace {
@@ -96,12 +95,13 @@ TEST_F(ScreensFlow, ANewGameResetsEveryGlobalAndDropsTheOldObjects) {
     game_.Frame();
     ASSERT_EQ(gameState, GAME_STATE_PLAY);
 
-    EXPECT_EQ(life, START_LIFE);
+    // The values a new game starts from, as the rules give them, not as the code names them.
+    EXPECT_EQ(life, 50);
     EXPECT_EQ(score, 0);
     EXPECT_EQ(bestChain, 0);
-    EXPECT_EQ(shotSpeed, SHOT_SPEED);
-    EXPECT_EQ(baseX, FIELD_CENTRE_X);
-    EXPECT_EQ(baseY, FIELD_CENTRE_Y);
+    EXPECT_EQ(shotSpeed, 20);
+    EXPECT_EQ(baseX, 400);
+    EXPECT_EQ(baseY, 300);
     EXPECT_EQ(baseAlpha, 0);
     EXPECT_EQ(aimAngle, 0);
     EXPECT_EQ(aimDistance, 0);
