@@ -96,19 +96,27 @@ constexpr Wide kPi = {2 * tc::kHalfPi, 2 * tc::kHalfPiLow};
 constexpr Wide kQuarterPi = {tc::kHalfPi / 2, tc::kHalfPiLow / 2};
 constexpr Wide kThreeQuarterPi = Add(kHalfPi, kQuarterPi);
 
+// The compiler builtin rather than std::bit_cast, which the browser toolchain's library lacks.
+std::uint64_t BitsOf(double x) {
+    return __builtin_bit_cast(std::uint64_t, x);
+}
+double FromBits(std::uint64_t bits) {
+    return __builtin_bit_cast(double, bits);
+}
+
 bool Negative(double x) {
-    return (std::bit_cast<std::uint64_t>(x) >> 63) != 0;
+    return (BitsOf(x) >> 63) != 0;
 }
 double Magnitude(double x) {
-    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63));
+    return FromBits(BitsOf(x) & ~(std::uint64_t{1} << 63));
 }
 // 2^n for the normal range, -1022 <= n <= 1023.
 double PowerOfTwo(int n) {
-    return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52);
+    return FromBits(static_cast<std::uint64_t>(n + 1023) << 52);
 }
 // e with 2^e <= x < 2^(e+1), for finite x > 0.
 int Exponent(double x) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = BitsOf(x);
     const int biased = static_cast<int>(bits >> 52);
     if (biased != 0) return biased - 1023;
     return 63 - std::countl_zero(bits) - 1074;  // subnormal: 2^-1074 times the bits
@@ -180,7 +188,7 @@ std::uint64_t BitsFrom(const std::uint32_t (&words)[kWords], int from) {
 // double to a multiple of pi/2 (about 2^-61 of a quarter turn away) needs fewer than 140 of.
 int ReduceHuge(double x, Wide& r) {
     constexpr int kWindow = 7;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = BitsOf(x);
     const int e = static_cast<int>(bits >> 52) - 1075;
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
     const int first = e >= 2 ? (e - 2) / 32 : 0;
