@@ -184,8 +184,9 @@ std::uint64_t BitsFrom(const std::uint32_t (&words)[kWords], int from) {
 
 // Payne and Hanek's reduction of x >= 2^20: x 2/pi from just the bits of 2/pi that matter.
 // With x = m 2^e, the words of 2/pi before `first` only add multiples of 4 quarter turns, and
-// seven words after it leave at least 190 bits below the binary point, which the closest
-// double to a multiple of pi/2 (about 2^-61 of a quarter turn away) needs fewer than 140 of.
+// seven words from it leave at least 190 bits below the binary point. The words left out
+// change the rest by less than 2^-137 of a quarter turn, and the closest double to a multiple
+// of pi/2 is 2^-61.5 of one away: its rest still comes out to 2^-75.
 int ReduceHuge(double x, Wide& r) {
     constexpr int kWindow = 7;
     const std::uint64_t bits = BitsOf(x);
