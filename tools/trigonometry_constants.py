@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes engine/system/trigonometry_constants.h: the bits of 2/pi, pi/2 in pieces, and the arc
 tangents of i/32, all computed here from integers alone, so that the file can be checked by
-running this again (python3 tools/trigonometry_constants.py | diff - engine/system/...).
+running this again:
+    python3 tools/trigonometry_constants.py | diff - engine/system/trigonometry_constants.h
 
 pi comes from Machin's formula, pi = 16 atan(1/5) - 4 atan(1/239); atan(i/32) from Euler's
 series atan x = sum_n (2^2n n!^2 / (2n+1)!) x^(2n+1) / (1 + x^2)^(n+1), which gains a bit a
