@@ -19,6 +19,7 @@
 #include "engine/graphics/pixmap.h"
 #include "engine/graphics/render.h"
 #include "engine/system/runtime_error.h"
+#include "engine/system/trigonometry.h"
 
 namespace {
 
@@ -297,8 +298,8 @@ void TGLTela2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx,
     glBegin(GL_TRIANGLE_FAN);
     for (int i = 0; i < segments; ++i) {
         const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
-        const float x = cx + static_cast<float>(std::cos(t)) * xr;
-        const float y = cy - static_cast<float>(std::sin(t)) * yr;
+        const float x = cx + static_cast<float>(Cosine(t)) * xr;
+        const float y = cy - static_cast<float>(Sine(t)) * yr;
         glVertex2f(x * ix_ + y * iy_ + tx, x * jx_ + y * jy_ + ty);
     }
     glEnd();

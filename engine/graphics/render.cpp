@@ -9,6 +9,7 @@
 #include "engine/graphics/image_frame.h"
 #include "engine/graphics/pixmap.h"
 #include "engine/graphics/tela2d.h"
+#include "engine/system/trigonometry.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ CollisionTransform& CollisionCopy() {
 // Builds the matrix from rotation and scale and sends it to the driver and to collision.
 void UpdateTransform(TTela2DGraphics& g) {
     const double radians = static_cast<double>(g.tform_rot) * (M_PI / 180.0);
-    const float s = static_cast<float>(std::sin(radians));
-    const float c = static_cast<float>(std::cos(radians));
+    const float s = static_cast<float>(Sine(radians));
+    const float c = static_cast<float>(Cosine(radians));
     g.tform_ix = c * g.tform_scale_x;
     g.tform_iy = -s * g.tform_scale_y;
     g.tform_jx = s * g.tform_scale_x;

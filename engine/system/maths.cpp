@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/system/trigonometry.h"
+
 namespace {
 
 constexpr double kRadiansPerDegree = 0.017453292519943295;
@@ -30,25 +32,25 @@ double SquareRoot(double x) {
     return std::sqrt(x);
 }
 double SinDeg(double degrees) {
-    return std::sin(degrees * kRadiansPerDegree);
+    return Sine(degrees * kRadiansPerDegree);
 }
 double CosDeg(double degrees) {
-    return std::cos(degrees * kRadiansPerDegree);
+    return Cosine(degrees * kRadiansPerDegree);
 }
 double TanDeg(double degrees) {
-    return std::tan(degrees * kRadiansPerDegree);
+    return Tangent(degrees * kRadiansPerDegree);
 }
 double ASinDeg(double x) {
-    return std::asin(x) * kDegreesPerRadian;
+    return ArcSine(x) * kDegreesPerRadian;
 }
 double ACosDeg(double x) {
-    return std::acos(x) * kDegreesPerRadian;
+    return ArcCosine(x) * kDegreesPerRadian;
 }
 double ATanDeg(double x) {
-    return std::atan(x) * kDegreesPerRadian;
+    return ArcTangent(x) * kDegreesPerRadian;
 }
 double ATan2Deg(double y, double x) {
-    return std::atan2(y, x) * kDegreesPerRadian;
+    return ArcTangent2(y, x) * kDegreesPerRadian;
 }
 
 // A float-to-integer conversion whose result does not fit is undefined in C++, so the ends

@@ -1,5 +1,6 @@
-// Small numeric helpers whose exact rules show on screen: degree-based trigonometry,
-// truncation to integers, and the decimal text of numbers.
+// Small numeric helpers whose exact rules show on screen: degree-based trigonometry (on
+// trigonometry.h, so the same bits on every platform), truncation to integers, and the
+// decimal text of numbers.
 #pragma once
 
 #include <cstdint>
