@@ -9,7 +9,10 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 #include "engine/audio/audio.h"
 #include "engine/audio/internal/mixa_driver.h"
@@ -31,10 +34,15 @@ class SDLOutputTest : public ::testing::Test {
         unsetenv("SDL_AUDIODRIVER");
         unsetenv("SDL_DISKAUDIOFILE");
     }
+    // A file of this process's own: other runs of the suite (another build's, in parallel)
+    // write their device output at the same time.
+    static std::string DiskFile(const char* name) {
+        return testing::TempDir() + "zandor_" + std::to_string(getpid()) + "_" + name + ".raw";
+    }
 };
 
 TEST_F(SDLOutputTest, APlayedSoundComesOutOfTheDeviceAtItsLevel) {
-    const std::string path = testing::TempDir() + "zandor_disk_audio.raw";
+    const std::string path = DiskFile("disk_audio");
     std::remove(path.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
@@ -86,7 +94,7 @@ TEST_F(SDLOutputTest, APlayedSoundComesOutOfTheDeviceAtItsLevel) {
 // fragment written the device fades to silence instead of replaying the ring's last lap,
 // and its position and the ring stay as the tick left them.
 TEST_F(SDLOutputTest, PastTheWrittenAudioTheDeviceFadesToSilence) {
-    const std::string path = testing::TempDir() + "zandor_disk_stale.raw";
+    const std::string path = DiskFile("disk_stale");
     std::remove(path.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
