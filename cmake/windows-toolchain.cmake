@@ -21,6 +21,14 @@ list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZANDOR_WINDOWS_PREFIX)
 if(NOT ZANDOR_WINDOWS_PREFIX)
   message(FATAL_ERROR "ZANDOR_WINDOWS_PREFIX is not set; run scripts/build-windows-libs")
 endif()
+# pkg-config's answers stay in the cache, so a build folder configured for one prefix would go
+# on linking that prefix's libraries after being pointed at another.
+if(DEFINED CACHE{ZANDOR_WINDOWS_PREFIX_CONFIGURED}
+   AND NOT ZANDOR_WINDOWS_PREFIX_CONFIGURED STREQUAL ZANDOR_WINDOWS_PREFIX)
+  message(FATAL_ERROR "ZANDOR_WINDOWS_PREFIX changed from ${ZANDOR_WINDOWS_PREFIX_CONFIGURED} "
+                      "to ${ZANDOR_WINDOWS_PREFIX}; configure this folder again with --fresh")
+endif()
+set(ZANDOR_WINDOWS_PREFIX_CONFIGURED ${ZANDOR_WINDOWS_PREFIX} CACHE INTERNAL "")
 
 # Libraries, headers and packages from the prefix first, then from the toolchain's own tree
 # (Windows' import libraries); never the host's.
