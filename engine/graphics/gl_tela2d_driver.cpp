@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 #include "engine/graphics/image.h"
 #include "engine/graphics/internal/gl_graphics_driver.h"
@@ -81,8 +82,17 @@ std::shared_ptr<TImageFrame> TGLTela2DDriver::CreateFrameFromPixmap(
     return frame;
 }
 
-std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(
-    const std::shared_ptr<TPixmap>& source, int flags) {
+namespace {
+
+// Every frame that holds a texture, so a lost context's textures can all be made again.
+std::vector<TGLImageFrame*>& LiveFrames() {
+    static std::vector<TGLImageFrame*> frames;
+    return frames;
+}
+
+// Makes a texture of the pixmap, padded to the power-of-two size chosen for it; the image
+// covers the top-left u1 x v1 of it.
+GLuint UploadTexture(const std::shared_ptr<TPixmap>& source, int flags, float& u1, float& v1) {
     int tex_width = 0, tex_height = 0;
     ChooseTextureSize(source->width, source->height, tex_width, tex_height);
     const int width = std::min(source->width, tex_width);
@@ -135,15 +145,44 @@ std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(
     }
     glBindTexture(GL_TEXTURE_2D, 0);
 
+    u1 = static_cast<float>(width) / static_cast<float>(tex_width);
+    v1 = static_cast<float>(height) / static_cast<float>(tex_height);
+    return name;
+}
+
+}  // namespace
+
+std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(
+    const std::shared_ptr<TPixmap>& source, int flags) {
     auto frame = std::make_shared<TGLImageFrame>();
-    frame->name = name;
-    frame->u1 = static_cast<float>(width) / static_cast<float>(tex_width);
-    frame->v1 = static_cast<float>(height) / static_cast<float>(tex_height);
+    frame->name = UploadTexture(source, flags, frame->u1, frame->v1);
     frame->seq = GraphicsSeq();
+    frame->source = source;
+    frame->flags = flags;
+    LiveFrames().push_back(frame.get());
     return frame;
 }
 
+// Runs between frames, with the restored context current. The old names belong to objects
+// that went with the lost context; deleting them only frees the names.
+void GraphicsContextRestored() {
+    TGLSharedContextScope shared;
+    if (!shared.Active()) return;
+    for (TGLImageFrame* frame : LiveFrames()) {
+        GLuint old = frame->name;
+        if (old != 0) glDeleteTextures(1, &old);
+        const std::shared_ptr<TPixmap> source = frame->source.lock();
+        frame->name = source ? UploadTexture(source, frame->flags, frame->u1, frame->v1) : 0;
+    }
+    if (TTela2DGraphics* g = TTela2DGraphics::Current()) {
+        g->_driver->ResetContext(*g);
+        g->Validate();
+    }
+}
+
 TGLImageFrame::~TGLImageFrame() {
+    auto& live = LiveFrames();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (seq == 0 || name == 0) return;
     if (driver) driver->ForgetTexture(name);
     TGLSharedContextScope shared;

@@ -19,6 +19,8 @@ class TGLImageFrame : public TImageFrame {
     unsigned int name = 0;  // GL texture name
     int seq = 0;            // the graphics sequence it was made under
     TGLTela2DDriver* driver = nullptr;
+    std::weak_ptr<TPixmap> source;  // the image's pixmap, to make the texture again from
+    int flags = 0;
 
     ~TGLImageFrame() override;
     void Draw(float x0, float y0, float x1, float y1, float tx, float ty) override;
@@ -28,6 +30,11 @@ class TGLImageFrame : public TImageFrame {
     [[nodiscard]] static std::shared_ptr<TGLImageFrame> CreateFromPixmap(
         const std::shared_ptr<TPixmap>& pixmap, int flags);
 };
+
+// After the platform has lost its GL context and got it back (a browser's WebGL context):
+// every live image frame's texture is made again from its pixmap, and the current graphics'
+// state is sent again. Frames whose pixmap is gone keep no texture.
+void GraphicsContextRestored();
 
 class TGLTela2DDriver : public TTela2DDriver {
   public:

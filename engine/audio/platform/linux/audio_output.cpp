@@ -1,17 +1,16 @@
 // The platform output on Linux: an SDL audio device whose callback plays the mixer's ring
 // in a loop and counts the bytes it has played, which is the play position the tick reads.
 // Where the callback overtakes the tick it plays silence, not the ring's audio of a lap ago,
-// and it fades into and out of such silence over 2 ms so that neither edge clicks.
+// fading into and out of it (the ring's playback, shared with the other devices).
 #include <SDL.h>
 #include <dlfcn.h>
 #include <pthread.h>
 #include <sched.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cstring>
 
 #include "engine/audio/internal/mixa_output.h"
+#include "engine/audio/internal/ring_playback.h"
 
 namespace {
 
@@ -40,8 +39,7 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
         SilenceAlsa();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         subsystem_ = true;
-        ring_ = ring;
-        ring_bytes_ = ring_bytes;
+        playback_.Attach(ring, ring_bytes);
         SDL_AudioSpec want{};
         want.freq = MIXA_OUTPUT_HERTZ;
         want.format = AUDIO_S16LSB;
@@ -133,46 +131,21 @@ class TSDLAudioOutputDevice final : public TAudioOutputDevice {
     static void SDLCALL Callback(void* userdata, Uint8* stream, int len) {
         auto* self = static_cast<TSDLAudioOutputDevice*>(userdata);
         const bool playing = self->playing_.load(std::memory_order_acquire);
-        const std::int64_t written = self->written_.load(std::memory_order_acquire);
-        std::int64_t position = self->position_.load(std::memory_order_acquire);
-        for (int at = 0; at + kFrameBytes <= len; at += kFrameBytes) {
-            std::int16_t frame[2] = {0, 0};
-            if (playing && position + kFrameBytes <= written) {
-                const int offset = static_cast<int>(position % self->ring_bytes_);
-                std::memcpy(frame, self->ring_ + offset, kFrameBytes);
-                self->held_[0] = frame[0];
-                self->held_[1] = frame[1];
-                if (self->gain_ < kRampFrames) ++self->gain_;
-            } else {
-                frame[0] = self->held_[0];
-                frame[1] = self->held_[1];
-                if (self->gain_ > 0) --self->gain_;
-            }
-            if (self->gain_ < kRampFrames) {
-                frame[0] = static_cast<std::int16_t>(frame[0] * self->gain_ / kRampFrames);
-                frame[1] = static_cast<std::int16_t>(frame[1] * self->gain_ / kRampFrames);
-            }
-            std::memcpy(stream + at, frame, kFrameBytes);
-            if (playing) position += kFrameBytes;
-        }
+        const std::int64_t position = self->playback_.Fill(
+            stream, len, playing, self->position_.load(std::memory_order_acquire),
+            self->written_.load(std::memory_order_acquire));
         if (playing) self->position_.store(position, std::memory_order_release);
     }
 
-    static constexpr int kFrameBytes = 4;
     // Below the 20 a sound server usually asks for.
     static constexpr int kRealtimePriority = 10;
-    static constexpr int kRampFrames = MIXA_OUTPUT_HERTZ / 500;  // 2 ms
 
     SDL_AudioDeviceID device_ = 0;
     bool subsystem_ = false;
-    std::uint8_t* ring_ = nullptr;
-    int ring_bytes_ = 0;
     std::atomic<bool> playing_{false};
     std::atomic<std::int64_t> position_{0};
     std::atomic<std::int64_t> written_{0};  // the tick has filled the ring up to here
-    // The callback's own: the last frame taken from the ring and the gain of the fades.
-    std::int16_t held_[2] = {0, 0};
-    int gain_ = 0;
+    TRingPlayback playback_;                // the callback's own
 };
 
 }  // namespace

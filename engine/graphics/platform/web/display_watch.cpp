@@ -1,8 +1,53 @@
-// The browser's page is the display: it cannot go away under a running game.
+// The browser's page is the display: it cannot go away under a running game, but its WebGL
+// context can (a phone discarding a background tab's GPU memory, a GPU reset).
+//
+// A lost context is restored only when the page asks for it (by cancelling the loss event);
+// when it comes back, every object in it is gone. The toolchain's fixed-function emulation
+// then needs its shader programs and vertex buffers made again, and it still believes the
+// old buffers are bound; after that the graphics module makes every texture again and
+// re-sends the render state. Frames drawn while the context is lost draw nothing.
+#include <emscripten.h>
+
 #include "engine/graphics/internal/display_watch.h"
+#include "engine/graphics/internal/gl_tela2d_driver.h"
 
 unsigned long NativeWindowId(SDL_Window*) {
     return 0;
 }
 
-void WatchForLostDisplay(bool (*)(unsigned long)) {}
+void WatchForLostDisplay(bool (*)(unsigned long)) {
+    EM_ASM({
+        var canvas = Module.canvas;
+        if (!canvas || canvas.zandorWatched) return;
+        canvas.zandorWatched = true;
+        canvas.addEventListener(
+            'webglcontextlost', function(e) { e.preventDefault(); }, false);
+        canvas.addEventListener(
+            'webglcontextrestored',
+            function() {
+                if (typeof GLImmediate != 'undefined' && GLImmediate.initted) {
+                    GLImmediate.rendererCache = GLImmediate.MapTreeLib.create();
+                    GLImmediate.currentRenderer = null;
+                    GLImmediate.lastRenderer = null;
+                    GLImmediate.lastArrayBuffer = null;
+                    GLImmediate.lastProgram = null;
+                    GLImmediate.lastStride = -1;
+                    GLImmediate.fixedFunctionProgram = null;
+                }
+                if (GL.currentContext) {
+                    GL.currArrayBuffer = 0;
+                    GL.currElementArrayBuffer = 0;
+                    GL.currProgram = 0;
+                    GLctx.currentArrayBufferBinding = null;
+                    GLctx.currentElementArrayBufferBinding = null;
+                    GL.generateTempBuffers(true, GL.currentContext);
+                }
+                Module._zandor_graphics_restored();
+            },
+            false);
+    });
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void zandor_graphics_restored() {
+    GraphicsContextRestored();
+}

@@ -1,5 +1,5 @@
-// The real clock in the browser: performance.now() in whole milliseconds, and sleeps that
-// return control to the browser until the deadline.
+// The real clock in the browser: performance.now() in whole milliseconds, less the time the
+// page spent hidden, and sleeps that return control to the browser until the deadline.
 //
 // The toolchain's clock_nanosleep with TIMER_ABSTIME treats the instant as a duration and
 // busy-waits, so sleeping goes through emscripten_sleep (ASYNCIFY), which unwinds to the
@@ -8,6 +8,12 @@
 // one such moment, and SDL's buffer swap yields once more after every frame (its
 // SDL_EMSCRIPTEN_ASYNCIFY hint, on by default), so a late frame that skips its sleep still
 // gives the browser its turn, and always with the frame complete.
+//
+// A hidden page gets its timers about once a second: frames would then run 60 times too
+// slowly on a clock that runs on, and the level's script would fall behind its time. So the
+// clock holds from the moment the page is hidden, a sleep does not end while it is hidden,
+// and the clock goes on from where it held when the sleeping program runs again on a visible
+// page: the game sees no time pass and makes up no frames.
 #include <emscripten.h>
 
 #include <cmath>
@@ -16,9 +22,37 @@
 
 namespace {
 
+// The page's hold record, made on first use: total milliseconds held, and since when the
+// hold now going on began (-1 when none).
+EM_JS(double, zandor_held_ms, (), {
+    var h = Module.zandorHold;
+    if (!h) {
+        h = Module.zandorHold = {total : 0, since : document.hidden ? performance.now() : -1};
+        document.addEventListener(
+            'visibilitychange', function() {
+                if (document.hidden && h.since < 0) h.since = performance.now();
+            });
+    }
+    return h.total + (h.since >= 0 ? performance.now() - h.since : 0);
+});
+
+// Ends the hold unless the page is still hidden; false while it is.
+EM_JS(int, zandor_release_hold, (), {
+    var h = Module.zandorHold;
+    if (document.hidden) return 0;
+    if (h && h.since >= 0) {
+        h.total += performance.now() - h.since;
+        h.since = -1;
+    }
+    return 1;
+});
+
 double NowMs() {
-    return emscripten_get_now();
+    return emscripten_get_now() - zandor_held_ms();
 }
+
+// A hidden page's timers are slowed to about one a second anyway.
+constexpr unsigned int kHiddenPollMs = 100;
 
 class TWebClock final : public TClock {
   public:
@@ -39,7 +73,13 @@ class TWebClock final : public TClock {
     // Browser timers fire in whole milliseconds and may fire early by a fraction, so sleep
     // again until the instant has really passed.
     static void SleepToMs(double instant) {
-        for (double left = instant - NowMs(); left > 0; left = instant - NowMs()) {
+        for (;;) {
+            if (zandor_release_hold() == 0) {
+                emscripten_sleep(kHiddenPollMs);
+                continue;
+            }
+            const double left = instant - NowMs();
+            if (left <= 0) return;
             emscripten_sleep(static_cast<unsigned int>(std::ceil(left)));
         }
     }
