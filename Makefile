@@ -82,9 +82,12 @@ package: deps
 check-package: package
 	scripts/check-package $(BUILD)-package/zandor_*.deb
 
-# The README's pictures: the real game under Xvfb, driven by xdotool.
+# The README's pictures: the real game under Xvfb, driven by xdotool, and the browser picture
+# that the last `make check-web` took ($(WEB_BUILD)/browser.png).
 screenshots: build
 	scripts/screenshots $(BUILD)/game/zandor docs/screenshots
+	@if [ -f $(WEB_BUILD)/browser.png ]; then cp $(WEB_BUILD)/browser.png docs/screenshots/browser.png; \
+	  else echo "screenshots: no $(WEB_BUILD)/browser.png; run make check-web for the browser picture"; fi
 
 # The browser build: build-web/site holds the page, zandor.js and zandor.wasm, the service
 # worker, the web manifest and its icons, each text and program file with brotli and gzip
