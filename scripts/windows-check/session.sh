@@ -2,7 +2,9 @@
 # One short game played under a virtual X server by xdotool, the same way for the native game
 # (the reference) and for the Windows game under Wine: the window's place and size, the title
 # frame, a click that starts play, optionally one shot, then Escape held until the game exits.
-# Sourced by scripts/check-windows, which sets $work and $DISPLAY and provides say and fail.
+# Sourced by scripts/check-windows, which sets $work (a private folder) and provides say and
+# fail.
+: "${work:?}"
 # shellcheck source=scripts/screenshots-lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/../screenshots-lib.sh"
 
@@ -21,7 +23,8 @@ start_xvfb() {
 		sleep 0.05
 	done
 	[[ -s $work/display ]] || return 1
-	export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+	DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+	export DISPLAY
 	unset WAYLAND_DISPLAY
 }
 
