@@ -125,6 +125,14 @@ check-web: web configure
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor-replay
 	scripts/check-web $(BUILD) $(WEB_BUILD)
 
+# The Windows build under Wine on a private X server: the recordings replayed by the -O2 and
+# -O0 replay tools against the native one, the executable's imports and resources, and the
+# game played against the native game's title frame and shot sound (scripts/check-windows).
+.PHONY: check-windows
+check-windows: windows configure
+	@cmake --build $(BUILD) -j $(JOBS) --target zandor zandor-replay
+	scripts/check-windows $(BUILD) $(BUILD)-windows
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $(XVFB) $$b; done
 
