@@ -7,7 +7,7 @@ XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
 .PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
 	check-fuzz fuzz bench install screenshots assets format clean package check-package deps-web \
-	web serve-web check-web
+	web serve-web web-zip check-web
 
 all: build
 
@@ -82,13 +82,17 @@ package: deps
 check-package: package
 	scripts/check-package $(BUILD)-package/zandor_*.deb
 
-# The README's pictures: the real game under Xvfb, driven by xdotool.
+# The README's pictures: the real game under Xvfb, driven by xdotool, and the browser picture
+# that the last `make check-web` took ($(WEB_BUILD)/browser.png).
 screenshots: build
 	scripts/screenshots $(BUILD)/game/zandor docs/screenshots
+	@if [ -f $(WEB_BUILD)/browser.png ]; then cp $(WEB_BUILD)/browser.png docs/screenshots/browser.png; \
+	  else echo "screenshots: no $(WEB_BUILD)/browser.png; run make check-web for the browser picture"; fi
 
-# The browser build: build-web/site holds index.html, zandor.js and zandor.wasm, nothing else.
-# The libraries come from scripts/build-web-libs (cached outside the tree, so only the first
-# build on a machine pays for them).
+# The browser build: build-web/site holds the page, zandor.js and zandor.wasm, the service
+# worker, the web manifest and its icons, each text and program file with brotli and gzip
+# copies beside it (web/build-site). The libraries come from scripts/build-web-libs (cached
+# outside the tree, so only the first build on a machine pays for them).
 WEB_BUILD ?= build-web
 WEB_PORT ?= 8014
 EMCMAKE = NODE_PATH=/usr/share/nodejs emcmake
@@ -100,13 +104,21 @@ web: deps-web
 	    -DZANDOR_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
 	    -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" $(WEB_CMAKE_FLAGS) >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor
-	@rm -rf $(WEB_BUILD)/site && mkdir -p $(WEB_BUILD)/site
-	@cp web/index.html $(WEB_BUILD)/cmake/game/zandor.js \
-	  $(WEB_BUILD)/cmake/game/zandor.wasm $(WEB_BUILD)/site/
+	@web/build-site $(WEB_BUILD)/cmake/game $(WEB_BUILD)/site >/dev/null
 	@echo "web build: $(WEB_BUILD)/site"
+# web/serve.mjs sends the precompressed copies, which python's http.server cannot.
 serve-web: web
-	@echo "ZANDOR is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops)"
-	@cd $(WEB_BUILD)/site && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 >/dev/null
+	@node web/serve.mjs $(WEB_BUILD)/site --port $(WEB_PORT)
+# The site as one zip for a browser-games host: index.html at its root, relative paths only,
+# without the precompressed copies (such hosts compress for themselves).
+web-zip: web
+	@rm -f $(WEB_BUILD)/zandor-web.zip
+	@cd $(WEB_BUILD)/site && zip -q -X -r ../zandor-web.zip . -x '*.br' '*.gz'
+	@! grep -n -E '(src|href)="/|url\(/|https?://' $(WEB_BUILD)/site/index.html || \
+	  { echo "web-zip: the page names an absolute address" >&2; exit 1; }
+	@python3 -c 'import sys, zipfile; sys.exit("index.html" not in zipfile.ZipFile(sys.argv[1]).namelist())' \
+	  $(WEB_BUILD)/zandor-web.zip
+	@echo "web zip: $(WEB_BUILD)/zandor-web.zip ($$(stat -c %s $(WEB_BUILD)/zandor-web.zip) bytes)"
 # The stored recordings replayed by the wasm replay tool under node against the native
 # tool, then the page in headless Chromium (scripts/check-web).
 check-web: web configure

@@ -1,13 +1,26 @@
-// The browser build in headless Chromium: serves the site folder itself, loads the page and
-// checks it as a player would see it. With --bench it also measures load time, frame
-// intervals and audio gaps and prints them (bench/README.md quotes them).
+// The browser build in headless Chromium, checked as players would meet it. It serves the site
+// with web/serve.mjs (precompressed files as a real host sends them) and goes through:
+//  1. a desktop visit at an 800x600 game box: the cover only once the game can hear its click,
+//     the first title frame against the native one, the sound, play with clicks, a drag
+//     outside the canvas, mute, fullscreen and Escape (leaving fullscreen does not end the
+//     game, Escape held outside it does), an installable manifest;
+//  2. desktop, tablet and phone viewports: the 4:3 box fills one axis, nothing scrolls; on the
+//     touch screens taps start a game, on the tablet two fingers press nothing twice, and on
+//     the phones a game is played to its end and a held touch returns to the title;
+//  3. what players see when something is missing: no WebGL, no WebAssembly, a file that fails
+//     to arrive, and the progress of a slow download;
+//  4. a newer build taking over from the service worker, then a new page with the network off,
+//     the HTTP cache disabled and the server stopped, which must still load and play.
+// With --bench it also prints load times, frame intervals and audio gaps (bench/README.md).
 //
 //   node page-check.mjs --site DIR --title NATIVE_TITLE.png [--screenshot OUT.png]
 //                       [--play-seconds 20] [--bench]
-import http from 'node:http';
+// The viewport pictures go beside OUT.png (browser-<w>x<h>.png) for a person to look at.
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
+import { createSiteServer } from '../../web/serve.mjs';
 
 const args = Object.fromEntries(
   process.argv.slice(2).reduce((pairs, a, i, all) => {
@@ -17,56 +30,80 @@ const args = Object.fromEntries(
 const site = args.site;
 const playSeconds = Number(args['play-seconds'] ?? 20);
 const bench = Boolean(args.bench);
+const shotDir = args.screenshot ? path.dirname(args.screenshot) : null;
 const failures = [];
 const fail = (text) => { failures.push(text); console.error(`page-check: FAIL: ${text}`); };
 const say = (text) => console.log(`page-check: ${text}`);
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const phase = (name) => say(`-- ${name}`);
 
-// Only the three files of the site (plus the native title picture for the comparison).
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.png': 'image/png' };
-const server = http.createServer((req, res) => {
-  const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-  const file = name === '/native-title.png' ? args.title
-    : path.join(site, name === '/' ? 'index.html' : path.basename(name));
-  fs.readFile(file, (err, body) => {
-    if (err) { res.writeHead(404); res.end(); return; }
-    res.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-    res.end(body);
-  });
+const extra = { '/native-title.png': args.title };
+const slow = { wasm: 0 };
+const server = createSiteServer(site, {
+  extra, delay: (name) => (name === '/zandor.wasm' ? slow.wasm : 0),
 });
 await new Promise((r) => server.listen(0, '127.0.0.1', r));
-const origin = `http://127.0.0.1:${server.address().port}`;
+const port = server.address().port;
+const origin = `http://127.0.0.1:${port}`;
 
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   headless: true,
   args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
-         '--enable-unsafe-swiftshader', '--window-size=1000,800',
+         '--enable-unsafe-swiftshader', '--window-size=1920,1080',
          // As a real browser: no sound before the player's first gesture.
          '--autoplay-policy=user-gesture-required'],
 });
-const page = await browser.newPage();
-await page.setViewport({ width: 1000, height: 800 });
-page.on('pageerror', (e) => fail(`page error: ${e.message}`));
-page.on('console', (m) => {
-  if (m.type() === 'error') fail(`console error: ${m.text()}`);
-  else if (process.env.VERBOSE) say(`console ${m.type()}: ${m.text()}`);
-});
-page.on('requestfailed', (r) => {
-  if (!r.url().endsWith('favicon.ico')) fail(`request failed: ${r.url()}`);
-});
 
-// Mean absolute difference per channel between the canvas (cover hidden) and the native
-// title picture, computed in the page.
-async function canvasShot() {
-  await page.evaluate(() => { for (const c of document.querySelectorAll('.cover')) c.style.visibility = 'hidden'; });
-  const canvas = await page.$('#canvas');
-  const shot = await canvas.screenshot({ type: 'png', encoding: 'base64' });
-  await page.evaluate(() => { for (const c of document.querySelectorAll('.cover')) c.style.visibility = ''; });
+// What the page showed and when, seen from outside it: the moment the cover appears, whether
+// the game had its audio device then, and the progress texts of the loading screen.
+function watchCover() {
+  window.zandorSeen = { coverAt: null, coverAudio: null, coverRuntime: null, progress: [] };
+  const look = () => {
+    const cover = document.getElementById('cover');
+    const s = window.zandorSeen;
+    if (cover && !cover.hidden && s.coverAt === null) {
+      s.coverAt = performance.now();
+      s.coverAudio = Boolean(window.Module?.SDL2?.audioContext);
+      s.coverRuntime = typeof window.Module?._main === 'function' && Boolean(window.Module?.SDL2);
+    }
+    const text = document.getElementById('loading-text')?.textContent;
+    if (text && s.progress[s.progress.length - 1] !== text) s.progress.push(text);
+  };
+  new MutationObserver(look).observe(document, { subtree: true, childList: true, attributes: true,
+                                                 characterData: true });
+  document.addEventListener('DOMContentLoaded', look);
+}
+
+async function newPage(viewport, { context = browser, strict = true } = {}) {
+  const page = await context.newPage();
+  await page.setViewport(viewport);
+  await page.evaluateOnNewDocument(watchCover);
+  if (strict) {
+    page.on('pageerror', (e) => fail(`page error: ${e.message}`));
+    page.on('console', (m) => {
+      if (m.type() === 'error') fail(`console error: ${m.text()}`);
+      else if (process.env.VERBOSE) say(`console ${m.type()}: ${m.text()}`);
+    });
+    page.on('requestfailed', (r) => {
+      if (!r.url().endsWith('favicon.ico')) fail(`request failed: ${r.url()}`);
+    });
+  }
+  return page;
+}
+
+// The canvas alone, the page's covers and controls hidden for the moment of the picture.
+async function canvasShot(page) {
+  const hide = '.cover, #controls, #note';
+  await page.evaluate((h) => { for (const c of document.querySelectorAll(h)) c.style.visibility = 'hidden'; }, hide);
+  const shot = await (await page.$('#canvas')).screenshot({ type: 'png', encoding: 'base64' });
+  await page.evaluate((h) => { for (const c of document.querySelectorAll(h)) c.style.visibility = ''; }, hide);
   return shot;
 }
-async function picture(base64, compareUrl) {
+// The canvas picture scaled to the game's 800x600: mean brightness, lit pixels in the HUD
+// strip, coloured pixels where the life bar is, and the mean absolute difference per channel
+// from a reference picture.
+async function picture(page, base64, compareUrl) {
   return page.evaluate(async (b64, url) => {
     const load = (src) => new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = src; });
     const pixels = (img) => {
@@ -78,10 +115,12 @@ async function picture(base64, compareUrl) {
     let mean = 0;
     for (let i = 0; i < a.length; i += 4) mean += (a[i] + a[i + 1] + a[i + 2]) / 3;
     mean /= a.length / 4;
-    // The HUD strip at the bottom: how many pixels differ from black.
-    let hud = 0;
+    let hud = 0, life = 0;
     for (let y = 560; y < 600; ++y) for (let x = 0; x < 800; ++x) {
-      const i = (y * 800 + x) * 4; if (a[i] + a[i + 1] + a[i + 2] > 60) ++hud;
+      const i = (y * 800 + x) * 4;
+      if (a[i] + a[i + 1] + a[i + 2] > 60) ++hud;
+      if (y >= 580 && y <= 588 && x >= 566 && x <= 754 &&
+          Math.max(a[i], a[i + 1], a[i + 2]) - Math.min(a[i], a[i + 1], a[i + 2]) > 90) ++life;
     }
     let diff = null;
     if (url) {
@@ -90,10 +129,38 @@ async function picture(base64, compareUrl) {
       for (let i = 0; i < a.length; i += 4) for (let k = 0; k < 3; ++k) { sum += Math.abs(a[i + k] - b[i + k]); ++n; }
       diff = sum / n;
     }
-    return { mean, hud, diff };
+    return { mean, hud, life, diff };
   }, base64, compareUrl);
 }
+async function until(test, ms, every = 250) {
+  for (const end = Date.now() + ms; ; await sleep(every)) {
+    const r = await test();
+    if (r || Date.now() > end) return r;
+  }
+}
+const coverShown = (page) => page.evaluate(() => !document.getElementById('cover').hidden);
+const visible = (page, id) => page.evaluate((i) => !document.getElementById(i).hidden, id);
+// The play field shows: bright ground and the HUD at the bottom.
+const playing = (p) => p.mean > 40 && p.hud > 2000;
 
+// The cover's moment against what the game had then; `what` names the page in messages.
+async function checkCoverReady(page, what) {
+  const seen = await page.evaluate(() => window.zandorSeen);
+  if (seen.coverAt === null) fail(`${what}: the cover never showed`);
+  else if (!seen.coverAudio || !seen.coverRuntime) {
+    fail(`${what}: the cover showed before the game could hear its click (runtime ${seen.coverRuntime}, audio context ${seen.coverAudio})`);
+  }
+  return seen;
+}
+
+const stats = {};
+const shots = [];
+
+// ---------------------------------------------------------------------------------------
+phase('desktop, 800x600 game box');
+let page = await newPage({ width: 800, height: 660 });
+let wasmEncoding = null;
+page.on('response', (r) => { if (r.url().endsWith('/zandor.wasm')) wasmEncoding = r.headers()['content-encoding'] ?? 'none'; });
 const loadStart = Date.now();
 await page.goto(`${origin}/?stats`, { waitUntil: 'load' });
 
@@ -101,8 +168,7 @@ await page.goto(`${origin}/?stats`, { waitUntil: 'load' });
 // software WebGL on a busy machine can be slow to show it).
 let title = null, titleMs = null;
 while (Date.now() - loadStart < 120000) {
-  const shot = await canvasShot();
-  const p = await picture(shot, '/native-title.png');
+  const p = await picture(page, await canvasShot(page), '/native-title.png');
   if (p.mean > 5) {
     title = p;
     if (p.diff <= 2) { titleMs = Date.now() - loadStart; break; }
@@ -112,19 +178,26 @@ while (Date.now() - loadStart < 120000) {
 const firstDraw = await page.evaluate(() => zandorStats.firstDraw);
 if (!title || title.diff > 2) fail(`first title frame differs from the native one (mean abs diff ${title?.diff?.toFixed(2) ?? 'none'})`);
 else say(`title frame matches the native one: mean abs diff ${title.diff.toFixed(2)} per channel, seen ${titleMs} ms after navigation (first draw ${firstDraw?.toFixed(0)} ms after page start)`);
+if (!(await until(() => coverShown(page), 30000))) fail('the cover did not show');
+let seen = await checkCoverReady(page, 'first visit');
+stats.coverMs = seen.coverAt;
+say(`cover shown ${seen.coverAt?.toFixed(0)} ms after page start, with the runtime and its audio context there; .wasm sent with Content-Encoding ${wasmEncoding}`);
+if (wasmEncoding !== 'br') fail(`the .wasm came ${wasmEncoding === 'none' ? 'uncompressed' : `as ${wasmEncoding}`}, not as its brotli copy`);
 
 const audioBefore = await page.evaluate(() => Module.SDL2?.audioContext?.state ?? 'none');
 
 // The cover click: sound starts, no shot and no game.
-const box = await (await page.$('#canvas')).boundingBox();
-const at = (x, y) => [box.x + x, box.y + y];
+let box = await (await page.$('#canvas')).boundingBox();
+let at = (x, y) => [box.x + x * box.width / 800, box.y + y * box.height / 600];
 await page.mouse.click(...at(400, 300));
 await sleep(1500);
-const afterCover = await picture(await canvasShot(), '/native-title.png');
+const afterCover = await picture(page, await canvasShot(page), '/native-title.png');
 if (!(afterCover.diff <= 2)) fail(`the cover click changed the title screen (diff ${afterCover.diff.toFixed(2)})`);
 const audio = await page.evaluate(() => Module.SDL2?.audioContext?.state ?? 'none');
 if (audio !== 'running') fail(`AudioContext is ${audio} after the cover click (was ${audioBefore})`);
 else say(`AudioContext ${audioBefore} before the cover click, running after it; the title stayed`);
+const focused = await page.evaluate(() => document.activeElement?.id);
+if (focused !== 'canvas') fail(`the keyboard focus is on ${focused || 'the page'} after the first click, not the game`);
 
 // Listen to what SDL's node plays: peak per 10 ms block, to find silent gaps.
 await page.evaluate(() => {
@@ -148,10 +221,7 @@ await page.evaluate(() => {
 // A left click starts the game (polled for up to 15 s: a busy machine draws slowly).
 await page.mouse.click(...at(400, 300));
 let play = null;
-for (const until = Date.now() + 15000; Date.now() < until; await sleep(250)) {
-  play = await picture(await canvasShot());
-  if (play.mean > 40 && play.hud > 2000) break;
-}
+await until(async () => playing(play = await picture(page, await canvasShot(page))), 15000);
 if (!(play.mean > 40)) fail(`the play field is not bright after the start click (mean ${play.mean.toFixed(1)})`);
 if (!(play.hud > 2000)) fail(`no HUD drawn at the bottom (${play.hud} lit pixels)`);
 else say(`playing: field mean brightness ${play.mean.toFixed(1)}, HUD ${play.hud} lit pixels`);
@@ -159,17 +229,12 @@ else say(`playing: field mean brightness ${play.mean.toFixed(1)}, HUD ${play.hud
 // Play with clicks, then look for errors; frame intervals are taken over this stretch.
 await page.evaluate(() => { zandorStats.frames.length = 0; window.zandorAudio.blocks = window.zandorAudio.silent = window.zandorAudio.gaps = 0; });
 const playStart = Date.now();
-let clicks = 0, shot = false;
+let clicks = 0;
 while (Date.now() - playStart < playSeconds * 1000) {
   const x = 120 + ((clicks * 173) % 560), y = 80 + ((clicks * 97) % 380);
   await page.mouse.move(...at(x, y), { steps: 3 });
   await page.mouse.click(...at(x, y));
   ++clicks;
-  if (!shot && args.screenshot && Date.now() - playStart > Math.min(12, playSeconds / 2) * 1000) {
-    shot = true;
-    const top = await page.evaluate(() => document.querySelector('h1').getBoundingClientRect().top);
-    await page.screenshot({ path: args.screenshot, clip: { x: box.x - 40, y: Math.max(0, top - 16), width: 880, height: box.y + 620 - Math.max(0, top - 16) } });
-  }
   await sleep(250);
 }
 const frames = await page.evaluate(() => zandorStats.frames.slice());
@@ -184,13 +249,14 @@ await page.evaluate(() => {
 });
 await page.mouse.move(...at(700, 500));
 await page.mouse.down();
-await page.mouse.move(...at(870, 640), { steps: 4 });
+await page.mouse.move(...at(780, 625), { steps: 4 });
 await page.mouse.up();
 const outside = await page.evaluate(() => window.zandorOutside);
 if (outside === 0) fail('no pointer moves reached the canvas outside it while the button was held');
 const sound = await page.evaluate(() => window.zandorAudio);
 if (!(sound.peak > 0.01)) fail(`the audio output is silent (peak ${sound.peak})`);
 else say(`${clicks} clicks over ${playSeconds} s; audio peak ${sound.peak.toFixed(3)}, ${sound.gaps} silent gaps of 30 ms or more`);
+stats.playGaps = sound.gaps;
 
 const intervals = frames.slice(1).map((t, i) => t - frames[i]).sort((a, b) => a - b);
 const q = (p) => intervals[Math.min(intervals.length - 1, Math.floor(p * intervals.length))];
@@ -198,17 +264,61 @@ if (intervals.length) {
   const missed = intervals.filter((d) => d > 1000 / 60 * 1.5).length;
   say(`frames during play: ${intervals.length + 1} in ${playSeconds} s, interval median ${q(0.5).toFixed(1)} ms, p99 ${q(0.99).toFixed(1)} ms, ${missed} over 25 ms`);
 }
-// Holding Escape ends the game; the page says so and offers another. Held until then (at
-// most 15 s), since a slow frame may look at the key only after a while.
-await page.keyboard.down('Escape');
-let endedShown = false;
-for (let i = 0; i < 150 && !endedShown; ++i) {
-  endedShown = await page.evaluate(() => !document.getElementById('ended').hidden);
-  if (!endedShown) await sleep(100);
+
+// Mute: the control hands the choice to the engine, and back.
+const hasMute = await page.evaluate(() => {
+  window.zandorMuteCalls = [];
+  const set = Module.zandorSetMuted;
+  if (typeof set !== 'function') return false;
+  Module.zandorSetMuted = (m) => { window.zandorMuteCalls.push(m); return set(m); };
+  return true;
+});
+await page.click('#mute');
+await sleep(300);
+const mutedNow = await page.evaluate(() => document.getElementById('mute').getAttribute('aria-pressed'));
+await page.click('#mute');
+const muteCalls = await page.evaluate(() => window.zandorMuteCalls);
+if (mutedNow !== 'true') fail('the mute control did not turn the sound off');
+if (hasMute && JSON.stringify(muteCalls) !== '[true,false]') fail(`the mute control told the engine ${JSON.stringify(muteCalls)}, not [true,false]`);
+say(hasMute ? 'mute control: the engine was told to mute and to unmute'
+            : 'mute control: this build has no Module.zandorSetMuted yet; the control only keeps the choice');
+
+// Fullscreen: the page goes fullscreen and the game keeps 4:3 inside it. The Escape press
+// with which a player leaves it must not end the game.
+await page.click('#fullscreen');
+const inFullscreen = await until(() => page.evaluate(() => Boolean(document.fullscreenElement)), 3000, 100);
+if (!inFullscreen) fail('the fullscreen control did not make the page fullscreen');
+else {
+  await sleep(300);
+  const g = await page.evaluate(() => {
+    const r = document.getElementById('stage').getBoundingClientRect();
+    return { w: r.width, h: r.height, vw: innerWidth, vh: innerHeight };
+  });
+  const fill = Math.max(g.w / g.vw, g.h / g.vh);
+  if (!(Math.abs(g.w / g.h - 4 / 3) < 0.005 && fill > 0.98)) fail(`in fullscreen the box is ${g.w}x${g.h} in ${g.vw}x${g.vh}`);
+  else say(`fullscreen: box ${g.w}x${g.h} in ${g.vw}x${g.vh}`);
 }
+await page.keyboard.down('Escape');
+await sleep(1500);
+await page.keyboard.up('Escape');
+await sleep(300);
+if (await page.evaluate(() => Boolean(document.fullscreenElement))) await page.evaluate(() => document.exitFullscreen());
+await sleep(500);
+if (await visible(page, 'ended')) fail('the Escape press that leaves fullscreen ended the game');
+else if (inFullscreen) say('Escape held 1.5 s in fullscreen: the game goes on');
+// Holding Escape outside fullscreen ends the game; the page says so and offers another. Held
+// until then (at most 15 s), since a slow frame may look at the key only after a while.
+await page.keyboard.down('Escape');
+const endedShown = await until(() => visible(page, 'ended'), 15000, 100);
 await page.keyboard.up('Escape');
 if (!endedShown) fail('holding Escape did not end the game with the page saying so');
 else say('held Escape: the game ended and the page offers to play again');
+
+const install = await (await page.createCDPSession()).send('Page.getInstallabilityErrors');
+if (install.installabilityErrors.length) fail(`not installable: ${install.installabilityErrors.map((e) => e.errorId).join(', ')}`);
+else say('the page is installable (no installability errors)');
+const worker = await page.evaluate(() => navigator.serviceWorker.ready.then((r) => Boolean(r.active)));
+if (!worker) fail('no active service worker after the first visit');
 
 if (bench) {
   // The title on its own, after a reload: frame intervals with nothing else happening.
@@ -221,8 +331,243 @@ if (bench) {
   const qq = (p) => iv[Math.min(iv.length - 1, Math.floor(p * iv.length))];
   say(`frames on the title: ${iv.length + 1} in 10 s, interval median ${qq(0.5).toFixed(1)} ms, p99 ${qq(0.99).toFixed(1)} ms, ${iv.filter((d) => d > 25).length} over 25 ms`);
 }
+await page.close();
+
+// ---------------------------------------------------------------------------------------
+// Each viewport in a new page (the service worker serves it now). The box must fill one
+// axis within 2 %, keep 4:3 and stay inside; nothing may scroll, by wheel or by a swipe.
+const viewports = [
+  { name: '1280x720', width: 1280, height: 720 },
+  { name: '1920x1080', width: 1920, height: 1080 },
+  { name: '1024x768 touch', width: 1024, height: 768, deviceScaleFactor: 2, hasTouch: true, multiTouch: true },
+  { name: '390x844 phone', width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true, toEnd: true },
+  { name: '844x390 phone', width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, toEnd: true },
+];
+const fills = [];
+for (const v of viewports) {
+  phase(v.name);
+  page = await newPage(v);
+  const navStart = Date.now();
+  await page.goto(origin, { waitUntil: 'load' });
+  if (!(await until(() => coverShown(page), 60000))) { fail(`${v.name}: the cover did not show`); await page.close(); continue; }
+  const ready = Date.now() - navStart;
+  await checkCoverReady(page, v.name);
+  const g = await page.evaluate(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    const s = document.scrollingElement;
+    return { x: r.left, y: r.top, w: r.width, h: r.height, vw: innerWidth, vh: innerHeight,
+             sw: s.scrollWidth, sh: s.scrollHeight, cw: s.clientWidth, ch: s.clientHeight,
+             dpr: devicePixelRatio, touchHelp: document.querySelector('.help').textContent.startsWith('Tap') };
+  });
+  const fill = Math.max(g.w / g.vw, g.h / g.vh);
+  const inside = g.x >= -0.01 && g.y >= -0.01 && g.x + g.w <= g.vw + 0.01 && g.y + g.h <= g.vh + 0.01;
+  const whole = [g.x, g.y, g.w, g.h].every((n) => Math.abs(n * g.dpr - Math.round(n * g.dpr)) < 0.01);
+  fills.push({ name: v.name, ...g, fill });
+  if (!(fill >= 0.98)) fail(`${v.name}: the game box ${g.w}x${g.h} fills ${(fill * 100).toFixed(1)} % of ${g.vw}x${g.vh}`);
+  if (!(Math.abs(g.w / g.h - 4 / 3) < 0.005)) fail(`${v.name}: the box ${g.w}x${g.h} is not 4:3`);
+  if (!inside) fail(`${v.name}: the box at ${g.x},${g.y} ${g.w}x${g.h} leaves the viewport ${g.vw}x${g.vh}`);
+  if (!whole) fail(`${v.name}: the box at ${g.x},${g.y} ${g.w}x${g.h} is not on whole device pixels`);
+  if (g.sw > g.cw || g.sh > g.ch) fail(`${v.name}: the page scrolls (${g.sw}x${g.sh} in ${g.cw}x${g.ch})`);
+  if (g.touchHelp !== Boolean(v.hasTouch)) fail(`${v.name}: the help speaks of ${g.touchHelp ? 'touch' : 'the mouse'}`);
+  await page.mouse.wheel({ deltaY: 400 });
+  if (v.hasTouch) {
+    const s = await page.touchscreen.touchStart(g.vw / 2, g.vh * 0.8);
+    await s.move(g.vw / 2, g.vh * 0.2);
+    await s.end();
+  }
+  await sleep(300);
+  const scrolled = await page.evaluate(() => [scrollX, scrollY, document.scrollingElement.scrollTop]);
+  if (scrolled.some((n) => n !== 0)) fail(`${v.name}: the page scrolled to ${scrolled}`);
+  say(`${v.name}: cover after ${ready} ms; box ${g.w}x${g.h} at ${g.x},${g.y} fills ${(fill * 100).toFixed(1)} %, ratio ${(g.w / g.h).toFixed(4)}, no scrolling`);
+  if (shotDir) {
+    const file = path.join(shotDir, `browser-${v.width}x${v.height}.png`);
+    await page.screenshot({ path: file });
+    shots.push(file);
+  }
+
+  box = await (await page.$('#canvas')).boundingBox();
+  at = (x, y) => [box.x + x * box.width / 800, box.y + y * box.height / 600];
+  const tap = v.hasTouch ? (x, y) => page.touchscreen.tap(...at(x, y)) : (x, y) => page.mouse.click(...at(x, y));
+  // The synthesized buttons as the game's canvas receives them, in game coordinates.
+  await page.evaluate(() => {
+    window.zandorButtons = [];
+    const c = document.getElementById('canvas');
+    for (const type of ['mousedown', 'mouseup']) {
+      c.addEventListener(type, (e) => {
+        const r = c.getBoundingClientRect();
+        window.zandorButtons.push({ type, button: e.button, x: (e.clientX - r.left) * 800 / r.width,
+                                    y: (e.clientY - r.top) * 600 / r.height });
+      });
+    }
+  });
+  await tap(400, 300);  // the cover
+  if (!(await until(async () => !(await coverShown(page)), 3000, 100))) fail(`${v.name}: the cover stayed after a ${v.hasTouch ? 'tap' : 'click'}`);
+  await sleep(700);
+  const onTitle = await picture(page, await canvasShot(page), '/native-title.png');
+  await tap(400, 300);  // starts a game
+  let p = null;
+  if (!(await until(async () => playing(p = await picture(page, await canvasShot(page))), 15000))) {
+    fail(`${v.name}: a ${v.hasTouch ? 'tap' : 'click'} on the title did not start a game (mean ${p.mean.toFixed(1)}, HUD ${p.hud})`);
+    await page.close();
+    continue;
+  }
+  const pressed = await page.evaluate(() => window.zandorButtons.splice(0));
+  if (v.hasTouch) {
+    const downs = pressed.filter((b) => b.type === 'mousedown');
+    if (downs.length !== 1 || downs[0].button !== 0 || Math.abs(downs[0].x - 400) > 1 || Math.abs(downs[0].y - 300) > 1) {
+      fail(`${v.name}: the tap on the title reached the game as ${JSON.stringify(downs)}`);
+    }
+  }
+  say(`${v.name}: a ${v.hasTouch ? 'tap' : 'click'} started a game (title diff ${onTitle.diff.toFixed(2)} before it)`);
+
+  if (v.multiTouch) {
+    // A tap at the top-left while another finger rests and lifts: one left click, where the
+    // first finger was; the second finger presses nothing.
+    const a = await page.touchscreen.touchStart(...at(200, 150));
+    const b = await page.touchscreen.touchStart(...at(600, 450));
+    await sleep(100);
+    await b.end();
+    await a.end();
+    const c2 = await page.touchscreen.touchStart(...at(600, 450));
+    const d2 = await page.touchscreen.touchStart(...at(200, 450));
+    await sleep(700);  // the first finger held: a right click; the second still nothing
+    await d2.end();
+    await c2.end();
+    await sleep(200);
+    const got = await page.evaluate(() => window.zandorButtons.splice(0));
+    const brief = got.map((e) => `${e.type === 'mousedown' ? 'd' : 'u'}${e.button}@${Math.round(e.x)},${Math.round(e.y)}`).join(' ');
+    if (brief !== 'd0@200,150 u0@200,150 d2@600,450 u2@600,450') fail(`${v.name}: two-finger touches reached the game as "${brief}"`);
+    else say(`${v.name}: two fingers: one left click where the first tapped, one right click where the first was held`);
+  }
+
+  if (v.toEnd) {
+    // Play to the end without firing: the ships that reach the turret destroy it. The life
+    // bar going out while the HUD stays is the game-over screen.
+    const start = Date.now();
+    let last = null;
+    const over = await until(async () => {
+      last = await picture(page, await canvasShot(page));
+      return last.hud > 500 && last.life === 0;
+    }, 180000, 1000);
+    if (!over) fail(`${v.name}: the game did not reach its end (life bar ${last.life} px)`);
+    else {
+      say(`${v.name}: game over after ${((Date.now() - start) / 1000).toFixed(0)} s`);
+      await sleep(1500);
+      const held = await page.touchscreen.touchStart(...at(400, 200));
+      await sleep(800);
+      await held.end();
+      let t = null;
+      const back = await until(async () => (t = await picture(page, await canvasShot(page), '/native-title.png')).diff < 6, 6000);
+      const got = await page.evaluate(() => window.zandorButtons.filter((b) => b.type === 'mousedown').map((b) => b.button));
+      if (!back) fail(`${v.name}: a held touch on the game-over screen did not return to the title (diff ${t.diff.toFixed(2)}, buttons ${got})`);
+      else if (JSON.stringify(got) !== '[2]') fail(`${v.name}: the held touch pressed buttons ${got}, not the right one alone`);
+      else say(`${v.name}: a held touch returned to the title (diff ${t.diff.toFixed(2)} from the native title)`);
+    }
+  }
+  if (v.name === '1280x720' && args.screenshot) {
+    for (let i = 0; i < 24; ++i) {
+      const x = 150 + ((i * 173) % 500), y = 100 + ((i * 97) % 380);
+      await page.mouse.move(...at(x, y), { steps: 3 });
+      await page.mouse.click(...at(x, y));
+      await sleep(250);
+    }
+    await page.screenshot({ path: args.screenshot });
+  }
+  await page.close();
+}
+
+// ---------------------------------------------------------------------------------------
+phase('missing pieces and a slow download (a fresh profile, no service worker)');
+const fresh = await browser.createBrowserContext();
+const problems = [
+  { what: 'no WebGL', expect: /WebGL/, setup: () => {
+    const get = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+      return /webgl/.test(type) ? null : get.call(this, type, ...rest);
+    };
+  } },
+  { what: 'no WebAssembly', expect: /WebAssembly/, setup: () => { delete window.WebAssembly; } },
+  { what: 'the .wasm missing', expect: /could not be loaded/, block: '/zandor.wasm' },
+  { what: 'the .js missing', expect: /could not be loaded/, block: '/zandor.js' },
+];
+for (const pr of problems) {
+  const pp = await newPage({ width: 1024, height: 768 }, { context: fresh, strict: false });
+  if (pr.setup) await pp.evaluateOnNewDocument(pr.setup);
+  if (pr.block) {
+    await pp.setRequestInterception(true);
+    pp.on('request', (r) => (new URL(r.url()).pathname === pr.block
+      ? r.respond({ status: 404, body: 'not found' }) : r.continue()));
+  }
+  await pp.goto(origin, { waitUntil: 'load' });
+  const text = await until(() => pp.evaluate(() => !document.getElementById('problem').hidden &&
+    `${document.getElementById('problem-text').textContent} ${document.getElementById('problem-hint').textContent}`), 10000);
+  const cover = await coverShown(pp);
+  if (!text || !pr.expect.test(text) || cover) fail(`${pr.what}: the page said "${text || 'nothing'}"${cover ? ' and offered to play' : ''}`);
+  else say(`${pr.what}: "${text}"`);
+  await pp.close();
+}
+// A slow .wasm: the loading screen with its progress, and no cover until the game is there.
+slow.wasm = 2500;
+page = await newPage({ width: 1024, height: 768 }, { context: fresh });
+await page.goto(origin, { waitUntil: 'load' });
+await sleep(1500);
+const duringLoad = await page.evaluate(() => ({ loading: !document.getElementById('loading').hidden,
+                                                 cover: !document.getElementById('cover').hidden }));
+if (!duringLoad.loading || duringLoad.cover) fail(`while the .wasm downloads: loading screen ${duringLoad.loading}, cover ${duringLoad.cover}`);
+await until(() => coverShown(page), 60000);
+seen = await checkCoverReady(page, 'slow download');
+const counted = seen.progress.filter((t) => /of [0-9.]+ MB/.test(t));
+if (!counted.length) fail(`the loading screen showed no progress: ${JSON.stringify(seen.progress)}`);
+else say(`slow download: the loading screen went ${JSON.stringify(seen.progress.slice(0, 1))} .. ${JSON.stringify(counted.slice(-1))} .. "Starting…", then the cover with the game ready`);
+slow.wasm = 0;
+await page.close();
+await fresh.close();
+
+// ---------------------------------------------------------------------------------------
+phase('a new build, then offline');
+page = await newPage({ width: 1024, height: 768 });
+await page.goto(origin, { waitUntil: 'load' });
+await until(() => coverShown(page), 60000);
+const before = await page.evaluate(() => caches.keys());
+// The same site with a new version in its worker, as the next build would serve it.
+const nextWorker = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'zandor-sw-')), 'sw.js');
+fs.writeFileSync(nextWorker, fs.readFileSync(path.join(site, 'sw.js'), 'utf8').replace(/const CACHE = '([^']+)'/, "const CACHE = '$1-next'"));
+extra['/sw.js'] = nextWorker;
+await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
+const after = await until(async () => {
+  const k = await page.evaluate(() => caches.keys());
+  return k.length === 1 && k[0].endsWith('-next') && k;
+}, 30000);
+const noted = await until(() => visible(page, 'note'), 5000);
+if (!after) fail(`a new build's worker did not take over (caches ${JSON.stringify(before)} -> ${JSON.stringify(await page.evaluate(() => caches.keys()))})`);
+else if (!noted) fail('the page did not say that a reload brings the new version');
+else say(`a new build: cache ${before} replaced by ${after}, and the page offers the reload`);
+await page.close();
+
+// Offline: the server stops, the page's network is cut and its HTTP cache is off.
+server.closeAllConnections();
+await new Promise((r) => server.close(r));
+page = await newPage({ width: 1024, height: 768 });
+await page.setOfflineMode(true);
+await page.setCacheEnabled(false);
+const offStart = Date.now();
+await page.goto(origin, { waitUntil: 'load' });
+if (!(await until(() => coverShown(page), 60000))) fail('offline: the page did not get to its cover');
+else {
+  const ms = Date.now() - offStart;
+  box = await (await page.$('#canvas')).boundingBox();
+  at = (x, y) => [box.x + x * box.width / 800, box.y + y * box.height / 600];
+  await page.mouse.click(...at(400, 300));
+  await sleep(700);
+  await page.mouse.click(...at(400, 300));
+  let p = null;
+  if (!(await until(async () => playing(p = await picture(page, await canvasShot(page))), 15000))) fail(`offline: no game started (mean ${p.mean.toFixed(1)}, HUD ${p.hud})`);
+  else say(`offline, no HTTP cache, server stopped: the cover after ${ms} ms and a game started`);
+}
+await page.close();
 
 await browser.close();
-server.close();
+for (const f of fills) say(`fill ${f.name}: ${f.w}x${f.h} of ${f.vw}x${f.vh} = ${(f.fill * 100).toFixed(1)} %`);
+if (shots.length) say(`viewport pictures: ${shots.join(' ')}`);
 if (failures.length) { console.error(`page-check: ${failures.length} failure(s)`); process.exit(1); }
 say('OK');
