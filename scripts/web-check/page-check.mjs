@@ -79,6 +79,7 @@ async function newPage(viewport, { context = browser, strict = true } = {}) {
   const page = await context.newPage();
   await page.setViewport(viewport);
   await page.evaluateOnNewDocument(watchCover);
+  page.on('error', (e) => fail(`the page crashed: ${e.message}`));
   if (strict) {
     page.on('pageerror', (e) => fail(`page error: ${e.message}`));
     page.on('console', (m) => {
@@ -131,6 +132,28 @@ async function picture(page, base64, compareUrl) {
     }
     return { mean, hud, life, diff };
   }, base64, compareUrl);
+}
+// The HUD strip alone (cheaper than the whole canvas, polled while a game runs down): lit
+// pixels, and coloured ones where the life bar is, in game pixels.
+async function lifeBar(page) {
+  const r = await (await page.$('#canvas')).boundingBox();
+  const k = r.width / 800;
+  const shot = await page.screenshot({ type: 'png', encoding: 'base64',
+                                       clip: { x: r.x + 540 * k, y: r.y + 570 * k, width: 240 * k, height: 28 * k } });
+  return page.evaluate(async (b64) => {
+    const img = await new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = `data:image/png;base64,${b64}`; });
+    const c = document.createElement('canvas'); c.width = 240; c.height = 28;
+    const g = c.getContext('2d'); g.drawImage(img, 0, 0, 240, 28);
+    const a = g.getImageData(0, 0, 240, 28).data;
+    let hud = 0, life = 0;
+    for (let y = 0; y < 28; ++y) for (let x = 0; x < 240; ++x) {
+      const i = (y * 240 + x) * 4;
+      if (a[i] + a[i + 1] + a[i + 2] > 60) ++hud;
+      if (y >= 10 && y <= 18 && x >= 26 && x <= 214 &&
+          Math.max(a[i], a[i + 1], a[i + 2]) - Math.min(a[i], a[i + 1], a[i + 2]) > 90) ++life;
+    }
+    return { hud, life };
+  }, shot);
 }
 async function until(test, ms, every = 250) {
   for (const end = Date.now() + ms; ; await sleep(every)) {
@@ -414,7 +437,9 @@ for (const v of viewports) {
   const pressed = await page.evaluate(() => window.zandorButtons.splice(0));
   if (v.hasTouch) {
     const downs = pressed.filter((b) => b.type === 'mousedown');
-    if (downs.length !== 1 || downs[0].button !== 0 || Math.abs(downs[0].x - 400) > 1 || Math.abs(downs[0].y - 300) > 1) {
+    // Within the rounding of touch input to whole CSS pixels.
+    const slack = 1.5 * 800 / box.width;
+    if (downs.length !== 1 || downs[0].button !== 0 || Math.abs(downs[0].x - 400) > slack || Math.abs(downs[0].y - 300) > slack) {
       fail(`${v.name}: the tap on the title reached the game as ${JSON.stringify(downs)}`);
     }
   }
@@ -422,22 +447,32 @@ for (const v of viewports) {
 
   if (v.multiTouch) {
     // A tap at the top-left while another finger rests and lifts: one left click, where the
-    // first finger was; the second finger presses nothing.
+    // first finger was; the second finger presses nothing. Then the first finger held while a
+    // second comes and goes: one right click. Which button a touch gives depends on how long
+    // it really lasted, and a loaded machine can stretch a short touch past half a second, so
+    // the expectation follows the measured time (either is accepted near the limit).
+    const clickOf = (ms) => (ms < 400 ? ['0'] : ms > 650 ? ['2'] : ['0', '2']);
+    let t0 = Date.now();
     const a = await page.touchscreen.touchStart(...at(200, 150));
     const b = await page.touchscreen.touchStart(...at(600, 450));
-    await sleep(100);
-    await b.end();
     await a.end();
+    const first = clickOf(Date.now() - t0);
+    await b.end();
+    t0 = Date.now();
     const c2 = await page.touchscreen.touchStart(...at(600, 450));
     const d2 = await page.touchscreen.touchStart(...at(200, 450));
-    await sleep(700);  // the first finger held: a right click; the second still nothing
+    await sleep(700);
     await d2.end();
     await c2.end();
+    const second = clickOf(Date.now() - t0);
     await sleep(200);
     const got = await page.evaluate(() => window.zandorButtons.splice(0));
     const brief = got.map((e) => `${e.type === 'mousedown' ? 'd' : 'u'}${e.button}@${Math.round(e.x)},${Math.round(e.y)}`).join(' ');
-    if (brief !== 'd0@200,150 u0@200,150 d2@600,450 u2@600,450') fail(`${v.name}: two-finger touches reached the game as "${brief}"`);
-    else say(`${v.name}: two fingers: one left click where the first tapped, one right click where the first was held`);
+    const ok = got.length === 4 && first.includes(String(got[0].button)) && second.includes(String(got[2].button)) &&
+      brief.replace(/[du]\d@/g, '@') === '@200,150 @200,150 @600,450 @600,450' &&
+      got[0].button === got[1].button && got[2].button === got[3].button;
+    if (!ok) fail(`${v.name}: two-finger touches reached the game as "${brief}"`);
+    else say(`${v.name}: two fingers: "${brief}", the second finger pressing nothing`);
   }
 
   if (v.toEnd) {
@@ -445,11 +480,8 @@ for (const v of viewports) {
     // bar going out while the HUD stays is the game-over screen.
     const start = Date.now();
     let last = null;
-    const over = await until(async () => {
-      last = await picture(page, await canvasShot(page));
-      return last.hud > 500 && last.life === 0;
-    }, 180000, 1000);
-    if (!over) fail(`${v.name}: the game did not reach its end (life bar ${last.life} px)`);
+    const over = await until(async () => (last = await lifeBar(page)).hud > 300 && last.life < 150, 180000, 1000);
+    if (!over) fail(`${v.name}: the game did not reach its end (life bar ${last.life} px, HUD ${last.hud})`);
     else {
       say(`${v.name}: game over after ${((Date.now() - start) / 1000).toFixed(0)} s`);
       await sleep(1500);
@@ -492,6 +524,7 @@ const problems = [
 ];
 for (const pr of problems) {
   const pp = await newPage({ width: 1024, height: 768 }, { context: fresh, strict: false });
+  await pp.setBypassServiceWorker(true);  // its cache would answer instead of the server
   if (pr.setup) await pp.evaluateOnNewDocument(pr.setup);
   if (pr.block) {
     await pp.setRequestInterception(true);
@@ -509,6 +542,7 @@ for (const pr of problems) {
 // A slow .wasm: the loading screen with its progress, and no cover until the game is there.
 slow.wasm = 2500;
 page = await newPage({ width: 1024, height: 768 }, { context: fresh });
+await page.setBypassServiceWorker(true);
 await page.goto(origin, { waitUntil: 'load' });
 await sleep(1500);
 const duringLoad = await page.evaluate(() => ({ loading: !document.getElementById('loading').hidden,
