@@ -133,28 +133,6 @@ async function picture(page, base64, compareUrl) {
     return { mean, hud, life, diff };
   }, base64, compareUrl);
 }
-// The HUD strip alone (cheaper than the whole canvas, polled while a game runs down): lit
-// pixels, and coloured ones where the life bar is, in game pixels.
-async function lifeBar(page) {
-  const r = await (await page.$('#canvas')).boundingBox();
-  const k = r.width / 800;
-  const shot = await page.screenshot({ type: 'png', encoding: 'base64',
-                                       clip: { x: r.x + 540 * k, y: r.y + 570 * k, width: 240 * k, height: 28 * k } });
-  return page.evaluate(async (b64) => {
-    const img = await new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = `data:image/png;base64,${b64}`; });
-    const c = document.createElement('canvas'); c.width = 240; c.height = 28;
-    const g = c.getContext('2d'); g.drawImage(img, 0, 0, 240, 28);
-    const a = g.getImageData(0, 0, 240, 28).data;
-    let hud = 0, life = 0;
-    for (let y = 0; y < 28; ++y) for (let x = 0; x < 240; ++x) {
-      const i = (y * 240 + x) * 4;
-      if (a[i] + a[i + 1] + a[i + 2] > 60) ++hud;
-      if (y >= 10 && y <= 18 && x >= 26 && x <= 214 &&
-          Math.max(a[i], a[i + 1], a[i + 2]) - Math.min(a[i], a[i + 1], a[i + 2]) > 90) ++life;
-    }
-    return { hud, life };
-  }, shot);
-}
 async function until(test, ms, every = 250) {
   for (const end = Date.now() + ms; ; await sleep(every)) {
     const r = await test();
@@ -480,7 +458,10 @@ for (const v of viewports) {
     // bar going out while the HUD stays is the game-over screen.
     const start = Date.now();
     let last = null;
-    const over = await until(async () => (last = await lifeBar(page)).hud > 300 && last.life < 150, 180000, 1000);
+    const over = await until(async () => {
+      last = await picture(page, await canvasShot(page));
+      return last.hud > 2000 && last.life < 150;
+    }, 180000, 1000);
     if (!over) fail(`${v.name}: the game did not reach its end (life bar ${last.life} px, HUD ${last.hud})`);
     else {
       say(`${v.name}: game over after ${((Date.now() - start) / 1000).toFixed(0)} s`);
@@ -542,7 +523,9 @@ for (const pr of problems) {
 // A slow .wasm: the loading screen with its progress, and no cover until the game is there.
 slow.wasm = 2500;
 page = await newPage({ width: 1024, height: 768 }, { context: fresh });
+// Neither the worker nor the HTTP cache (which the worker's own downloads filled) may answer.
 await page.setBypassServiceWorker(true);
+await page.setCacheEnabled(false);
 await page.goto(origin, { waitUntil: 'load' });
 await sleep(1500);
 const duringLoad = await page.evaluate(() => ({ loading: !document.getElementById('loading').hidden,
