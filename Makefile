@@ -7,7 +7,7 @@ XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
 .PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
 	check-fuzz fuzz bench install screenshots assets format clean package check-package deps-web \
-	web serve-web check-web
+	web serve-web check-web deps-windows windows
 
 all: build
 
@@ -112,6 +112,15 @@ serve-web: web
 check-web: web configure
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor-replay
 	scripts/check-web $(BUILD) $(WEB_BUILD)
+
+# The 64-bit Windows build, cross-compiled with mingw-w64 (scripts/windows-build):
+# $(BUILD)-windows/game/zandor.exe, tools/replay/zandor-replay.exe and the release zip
+# zandor-<version>-win64.zip. The libraries are built once per machine and cached.
+deps-windows:
+	@scripts/install-deps windows
+windows: deps-windows
+	@JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/windows-build $(BUILD)-windows O2
+	@echo "windows build: $$(ls $(BUILD)-windows/zandor-*-win64.zip)"
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $(XVFB) $$b; done
