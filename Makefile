@@ -7,7 +7,7 @@ XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
 .PHONY: all deps deps-play configure configure-play build run test check-sanitizers check-replay \
 	check-fuzz fuzz bench install screenshots assets format clean package check-package deps-web \
-	web serve-web web-zip check-web
+	web serve-web web-zip check-web deps-windows windows check-windows
 
 all: build
 
@@ -125,10 +125,18 @@ check-web: web configure
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)/cmake -j $(JOBS) --target zandor-replay
 	scripts/check-web $(BUILD) $(WEB_BUILD)
 
+# The 64-bit Windows build, cross-compiled with mingw-w64 (scripts/windows-build):
+# $(BUILD)-windows/game/zandor.exe, tools/replay/zandor-replay.exe and the release zip
+# zandor-<version>-win64.zip. The libraries are built once per machine and cached.
+deps-windows:
+	@scripts/install-deps windows
+windows: deps-windows
+	@JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/windows-build $(BUILD)-windows O2
+	@echo "windows build: $$(ls $(BUILD)-windows/zandor-*-win64.zip)"
+
 # The Windows build under Wine on a private X server: the recordings replayed by the -O2 and
 # -O0 replay tools against the native one, the executable's imports and resources, and the
 # game played against the native game's title frame and shot sound (scripts/check-windows).
-.PHONY: check-windows
 check-windows: windows configure
 	@cmake --build $(BUILD) -j $(JOBS) --target zandor zandor-replay
 	scripts/check-windows $(BUILD) $(BUILD)-windows

@@ -1,9 +1,8 @@
 // Program entry: the whole game runs in runZandor; failures end the program with one line on
-// stderr and a non-zero status.
-#include <iostream>
-
+// the platform's failure report and a non-zero status.
+#include "engine/graphics/failure_report.h"
 #include "game/game.h"
 
 int main() {
-    return runZandor(std::cerr);
+    return runZandor(FailureReport());
 }

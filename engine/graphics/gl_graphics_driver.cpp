@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <list>
 #include <string>
@@ -26,7 +27,7 @@ struct ContextRecord {
     int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
-    unsigned long native_window = 0;  // the window system's id, 0 where it has none
+    std::uintptr_t native_window = 0;  // the window system's id, 0 where it has none
 };
 
 struct DriverState {
@@ -37,7 +38,7 @@ struct DriverState {
     int next_handle = 1;
     int current = 0;  // handle of the current record
     int swap_interval = -1;
-    unsigned long hidden_native_window = 0;
+    std::uintptr_t hidden_native_window = 0;
 };
 
 DriverState& State() {
@@ -63,13 +64,6 @@ bool InvisibleVideoDriver() {
     return !requested || driver != requested;
 }
 
-// With no display server named, SDL's Wayland probe only prints a complaint of its own
-// before failing; skip straight to the failure unless a driver was asked for by name.
-bool NoDisplayServer() {
-    return !std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") &&
-           !std::getenv("WAYLAND_DISPLAY");
-}
-
 // Records why no window can be made and gives false.
 bool Fail(const std::string& reason) {
     SetGraphicsError(reason);
@@ -81,18 +75,7 @@ std::string SDLError() {
     return error && *error ? error : "no reason given by SDL";
 }
 
-// The display servers the environment names, for the reason when none can be reached.
-std::string NamedDisplays() {
-    std::string named;
-    if (const char* x = std::getenv("DISPLAY")) named = "the X display \"" + std::string(x) + "\"";
-    if (const char* wayland = std::getenv("WAYLAND_DISPLAY")) {
-        if (!named.empty()) named += " or ";
-        named += "the Wayland display \"" + std::string(wayland) + "\"";
-    }
-    return named.empty() ? "any display" : named;
-}
-
-bool IsGameWindow(unsigned long native_window) {
+bool IsGameWindow(std::uintptr_t native_window) {
     const DriverState& s = State();
     if (native_window != 0 && native_window == s.hidden_native_window) return true;
     for (const ContextRecord& r : s.records) {
@@ -105,21 +88,17 @@ bool StartVideo() {
     DriverState& s = State();
     if (s.video_ready && SDL_WasInit(SDL_INIT_VIDEO)) return true;
     s.video_ready = false;
-    if (NoDisplayServer()) return Fail("no display: DISPLAY is not set");
-    // Only X11 is named: trying the others would only add Wayland's complaint about
-    // XDG_RUNTIME_DIR to the output and end in an invisible fallback.
-    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("WAYLAND_DISPLAY")) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    }
+    const std::string unavailable = DisplayUnavailable();
+    if (!unavailable.empty()) return Fail(unavailable);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (const char* requested = std::getenv("SDL_VIDEODRIVER")) {
             return Fail("SDL video driver \"" + std::string(requested) + "\": " + SDLError());
         }
-        return Fail("cannot reach " + NamedDisplays());
+        return Fail(UnreachableDisplay(SDLError()));
     }
     if (InvisibleVideoDriver()) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return Fail("cannot reach " + NamedDisplays());
+        return Fail(UnreachableDisplay("only an invisible video driver started"));
     }
     WatchForLostDisplay(IsGameWindow);
     s.video_ready = true;

@@ -28,6 +28,17 @@
     name##_end:                                 \
     .size name##_start, name##_end - name##_start; \
     .size name##_end, 0
+#elif defined(_WIN32)
+// PE/COFF: read-only data lives in .rdata ("d" data, "r" read-only), and there is no GNU-stack
+// note to give.
+#define ZANDOR_INCBIN(name, file)               \
+    .section .rdata,"dr";                       \
+    .balign 16;                                 \
+    .global name##_start;                       \
+    .global name##_end;                         \
+    name##_start:                               \
+    .incbin file;                               \
+    name##_end:
 #else
 // The GNU-stack note keeps the linker from asking for an executable stack; repeating it
 // per file is harmless and cannot be forgotten.

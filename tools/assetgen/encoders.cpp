@@ -30,12 +30,11 @@ File OpenForWriting(const std::string& path) {
 
 }  // namespace
 
-void WritePng(const std::string& path, int width, int height,
-              const std::vector<std::uint8_t>& rgba) {
+std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& rgba) {
     if (rgba.size() != static_cast<size_t>(width) * height * 4) {
-        throw std::runtime_error("pixel count does not match the size of " + path);
+        throw std::runtime_error("pixel count does not match the picture's size");
     }
-    File f = OpenForWriting(path);
+    std::vector<std::uint8_t> bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -44,9 +43,13 @@ void WritePng(const std::string& path, int width, int height,
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("libpng failed writing " + path);
+        throw std::runtime_error("libpng failed to encode");
     }
-    png_init_io(png, f.get());
+    auto append = [](png_structp p, png_bytep data, png_size_t length) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+        out->insert(out->end(), data, data + length);
+    };
+    png_set_write_fn(png, &bytes, append, nullptr);
     png_set_compression_level(png, 9);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -56,6 +59,23 @@ void WritePng(const std::string& path, int width, int height,
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    File f = OpenForWriting(path);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() ||
+        std::fflush(f.get()) != 0) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+void WritePng(const std::string& path, int width, int height,
+              const std::vector<std::uint8_t>& rgba) {
+    if (rgba.size() != static_cast<size_t>(width) * height * 4) {
+        throw std::runtime_error("pixel count does not match the size of " + path);
+    }
+    WriteFile(path, EncodePng(width, height, rgba));
 }
 
 void WriteJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,

@@ -9,8 +9,12 @@
 namespace assetgen {
 
 // rgba holds width*height*4 bytes, rows top to bottom.
+std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& rgba);
 void WritePng(const std::string& path, int width, int height,
               const std::vector<std::uint8_t>& rgba);
+
+// The bytes as the whole file; throws std::runtime_error when it cannot be written.
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // rgb holds width*height*3 bytes.
 void WriteJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 
 #include "tools/assetgen/canvas.h"
@@ -151,6 +152,50 @@ Canvas Icon(int size) {
     return c;
 }
 
+void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+// One image of an icon file as a device-independent bitmap: the header counts the colour rows
+// and the mask's rows in its height; then the BGRA rows bottom up, then the 1-bit mask (rows
+// padded to 32 bits, set where the picture is clear), which Windows still uses where it draws
+// an icon without alpha.
+std::vector<std::uint8_t> IconBitmap(int size, const std::vector<std::uint8_t>& rgba) {
+    const std::uint32_t edge = static_cast<std::uint32_t>(size);
+    const std::uint32_t mask_row = (edge + 31) / 32 * 4;
+    std::vector<std::uint8_t> out;
+    Put32(out, 40);
+    Put32(out, edge);
+    Put32(out, edge * 2);
+    Put16(out, 1);   // planes
+    Put16(out, 32);  // bits per pixel
+    Put32(out, 0);   // uncompressed
+    Put32(out, edge * edge * 4 + mask_row * edge);
+    for (int i = 0; i < 4; ++i) Put32(out, 0);  // resolution and palette: unused
+    for (int y = size - 1; y >= 0; --y) {
+        for (int x = 0; x < size; ++x) {
+            const std::uint8_t* p = &rgba[(static_cast<size_t>(y) * size + x) * 4];
+            out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+        }
+    }
+    for (int y = size - 1; y >= 0; --y) {
+        std::vector<std::uint8_t> row(mask_row, 0);
+        for (int x = 0; x < size; ++x) {
+            if (rgba[(static_cast<size_t>(y) * size + x) * 4 + 3] == 0) {
+                row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            }
+        }
+        out.insert(out.end(), row.begin(), row.end());
+    }
+    return out;
+}
+
 }  // namespace
 
 const std::vector<int>& IconSizes() {
@@ -160,6 +205,40 @@ const std::vector<int>& IconSizes() {
 
 std::string IconFileName(int size) {
     return "zandor-" + std::to_string(size) + ".png";
+}
+
+const std::vector<int>& WindowsIconSizes() {
+    static const std::vector<int> sizes = {16, 24, 32, 48, 64, 256};
+    return sizes;
+}
+
+void WriteWindowsIcon(const std::string& path) {
+    std::vector<std::vector<std::uint8_t>> images;
+    for (int size : WindowsIconSizes()) {
+        const std::vector<std::uint8_t> rgba = Icon(size).ToRgba8(Hex(0x1C1C20));
+        // Windows reads PNG images in icons from Vista on; at 256 pixels a bitmap would be
+        // a quarter of a megabyte.
+        images.push_back(size >= 256 ? EncodePng(size, size, rgba) : IconBitmap(size, rgba));
+    }
+    std::vector<std::uint8_t> out;
+    Put16(out, 0);
+    Put16(out, 1);  // an icon, not a cursor
+    Put16(out, static_cast<std::uint32_t>(images.size()));
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        const int size = WindowsIconSizes()[i];
+        out.push_back(static_cast<std::uint8_t>(size >= 256 ? 0 : size));  // 0 stands for 256
+        out.push_back(static_cast<std::uint8_t>(size >= 256 ? 0 : size));
+        out.push_back(0);  // no palette
+        out.push_back(0);
+        Put16(out, 1);
+        Put16(out, 32);
+        Put32(out, static_cast<std::uint32_t>(images[i].size()));
+        Put32(out, offset);
+        offset += static_cast<std::uint32_t>(images[i].size());
+    }
+    for (const auto& image : images) out.insert(out.end(), image.begin(), image.end());
+    WriteFile(path, out);
 }
 
 void WriteIcons(const std::string& dir) {

@@ -1,6 +1,7 @@
 // assetgen <dir>: writes every picture to <dir>/graphics and every sound to <dir>/sound.
 // Optional further arguments name the only files to write (e.g. "title.png shoot.ogg").
 // assetgen --icons <dir>: writes the desktop icons, which the game itself never loads.
+// assetgen --windows-icon <out.ico>: writes the Windows program icon (the same drawing).
 // The output depends on nothing but this program, so two runs give identical files.
 #include <cstdio>
 #include <exception>
@@ -80,6 +81,19 @@ int main(int argc, char** argv) {
         try {
             std::filesystem::create_directories(argv[2]);
             WriteIcons(argv[2]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "assetgen: %s\n", e.what());
+            return 1;
+        }
+        return 0;
+    }
+    if (std::string(argv[1]) == "--windows-icon") {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: %s --windows-icon <out.ico>\n", argv[0]);
+            return 2;
+        }
+        try {
+            WriteWindowsIcon(argv[2]);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "assetgen: %s\n", e.what());
             return 1;

@@ -4,10 +4,15 @@
 //   zandor-replay play <recording>
 //   zandor-replay record <out> [--after-end <frames>] [--max-frames <n>]
 //                                      [--trace <file>]
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "tools/replay/recorder.h"
 #include "tools/replay/recording.h"
@@ -56,6 +61,11 @@ int Play(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Windows' C library would write each "\n" as "\r\n"; the lines are compared byte for byte
+    // with the other platforms' output.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     if (command == "play" && argc == 3) return Play(argv[2]);

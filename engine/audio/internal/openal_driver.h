@@ -61,7 +61,8 @@ struct TOpenALApi {
     void (*alSourceRewind)(ALuint source) = nullptr;
 };
 
-// Loads libopenal.so.1 and fills the table; null when the library or an entry is missing.
+// Loads the platform's OpenAL library and fills the table; null when the library or an entry
+// is missing.
 std::shared_ptr<const TOpenALApi> LoadOpenALLibrary();
 
 struct TOpenALSource;

@@ -11,11 +11,19 @@
 #include "engine/graphics/internal/display_watch.h"
 #include "engine/graphics/internal/gl_tela2d_driver.h"
 
-unsigned long NativeWindowId(SDL_Window*) {
+std::string DisplayUnavailable() {
+    return "";
+}
+
+std::string UnreachableDisplay(const std::string&) {
+    return "cannot reach any display";
+}
+
+std::uintptr_t NativeWindowId(SDL_Window*) {
     return 0;
 }
 
-void WatchForLostDisplay(bool (*)(unsigned long)) {
+void WatchForLostDisplay(bool (*)(std::uintptr_t)) {
     EM_ASM({
         var canvas = Module.canvas;
         if (!canvas || canvas.zandorWatched) return;

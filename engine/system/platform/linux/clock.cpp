@@ -1,10 +1,8 @@
-// The real clock on Linux: CLOCK_MONOTONIC read in nanoseconds, and absolute-time sleeps.
+// The clock's platform part on Linux: CLOCK_MONOTONIC in nanoseconds, and absolute-time sleeps.
 #include <cerrno>
 #include <ctime>
 
-#include "engine/system/clock.h"
-
-namespace {
+#include "engine/system/internal/monotonic_clock.h"
 
 std::uint64_t MonotonicNanoseconds() {
     timespec ts{};
@@ -19,31 +17,4 @@ void SleepToNanosecond(std::uint64_t instant) {
                 static_cast<long>(instant % 1000000000u)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
-}
-
-class TRealClock final : public TClock {
-  public:
-    std::uint32_t Milliseconds() override {
-        return static_cast<std::uint32_t>(MonotonicNanoseconds() / 1000000u);
-    }
-    void Sleep(std::uint32_t ms) override {
-        SleepToNanosecond(MonotonicNanoseconds() + std::uint64_t{ms} * 1000000u);
-    }
-    // The counter reads `deadline` from the first nanosecond of that millisecond on: waking
-    // exactly then, instead of sleeping whole milliseconds from a moment somewhere inside
-    // the current one, keeps a paced frame from starting up to a millisecond late.
-    void SleepUntil(std::uint32_t deadline) override {
-        const std::uint64_t now = MonotonicNanoseconds();
-        const std::uint64_t whole_ms = now / 1000000u;
-        const std::int32_t ahead = ClockDiff(deadline, static_cast<std::uint32_t>(whole_ms));
-        if (ahead <= 0) return;
-        SleepToNanosecond((whole_ms + static_cast<std::uint64_t>(ahead)) * 1000000u);
-    }
-};
-
-}  // namespace
-
-TClock& RealClock() {
-    static TRealClock clock;
-    return clock;
 }

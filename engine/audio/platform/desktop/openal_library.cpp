@@ -1,13 +1,12 @@
-// Loads libopenal.so.1 at run time, so the game neither links nor needs OpenAL.
-#include <dlfcn.h>
-
+// Loads the platform's OpenAL library at run time, so the game neither links nor needs OpenAL.
+#include "engine/audio/internal/openal_library.h"
 #include "engine/audio/internal/openal_driver.h"
 
 namespace {
 
 template <typename T>
 bool Bind(void* library, const char* name, T& entry) {
-    entry = reinterpret_cast<T>(dlsym(library, name));
+    entry = reinterpret_cast<T>(OpenALSymbol(library, name));
     return entry != nullptr;
 }
 
@@ -15,7 +14,7 @@ bool Bind(void* library, const char* name, T& entry) {
 
 std::shared_ptr<const TOpenALApi> LoadOpenALLibrary() {
     // Kept loaded for the rest of the process: sounds and channels may outlive any driver.
-    void* library = dlopen("libopenal.so.1", RTLD_NOW | RTLD_LOCAL);
+    void* library = OpenOpenALLibrary();
     if (!library) return nullptr;
     auto api = std::make_shared<TOpenALApi>();
     const bool complete = Bind(library, "alcOpenDevice", api->alcOpenDevice) &&
@@ -40,7 +39,7 @@ std::shared_ptr<const TOpenALApi> LoadOpenALLibrary() {
                           Bind(library, "alSourceStop", api->alSourceStop) &&
                           Bind(library, "alSourceRewind", api->alSourceRewind);
     if (!complete) {
-        dlclose(library);
+        CloseOpenALLibrary(library);
         return nullptr;
     }
     return api;

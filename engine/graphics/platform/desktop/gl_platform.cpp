@@ -2,13 +2,29 @@
 // lines and glDrawPixels are all there.
 #include "engine/graphics/internal/gl_platform.h"
 
-#include <SDL.h>
-
-#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <SDL.h>
 
 #include "engine/graphics/pixmap.h"
+
+namespace {
+
+// glWindowPos2i came with OpenGL 1.4, after the 1.1 that Windows' opengl32.dll exports, so it
+// is asked of the context's driver. Windows allows a driver to answer differently for each
+// context, hence the fetch again after every change of context.
+PFNGLWINDOWPOS2IPROC WindowPos2i() {
+    static SDL_GLContext fetched_for = nullptr;
+    static PFNGLWINDOWPOS2IPROC entry = nullptr;
+    SDL_GLContext context = SDL_GL_GetCurrentContext();
+    if (context != fetched_for) {
+        entry = reinterpret_cast<PFNGLWINDOWPOS2IPROC>(SDL_GL_GetProcAddress("glWindowPos2i"));
+        fetched_for = context;
+    }
+    return entry;
+}
+
+}  // namespace
 
 bool GLTextureSizeSupported(int width, int height) {
     glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
@@ -37,7 +53,9 @@ void GLLine(float x0, float y0, float x1, float y1, float width) {
 void GLDrawPixels(const TPixmap& pixmap, int x, int y, int graphics_height) {
     // Rows go downwards from the raster position, so the pixmap keeps its top-down order. A
     // window position stays valid when the corner is off screen, unlike glRasterPos.
-    glWindowPos2i(x, graphics_height - y);
+    PFNGLWINDOWPOS2IPROC window_pos = WindowPos2i();
+    if (!window_pos) return;
+    window_pos(x, graphics_height - y);
     glPixelZoom(1.0f, -1.0f);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, pixmap.pitch / 4);
