@@ -66,32 +66,35 @@ def main():
         if d > NOISE or d < -NOISE:
             shot = i - i % 2
             break
-    if shot is None:
-        print(f"shot-level: no shot in {args.capture}: it equals the music-only track for "
-              f"{n / 2 / RATE:.2f} s", file=sys.stderr)
-        return 1
-    # Before the shot the two must be the same music: a gap this early means the capture's
-    # music is not the reference's (another rate, a volume, a dropped or repeated fragment).
-    if shot < RATE // 10:
-        print(f"shot-level: {args.capture} parts from the music-only track "
-              f"{shot / 2 / RATE * 1000:.0f} ms after the music starts: not the same music "
-              f"sample for sample, so the shot cannot be told apart", file=sys.stderr)
-        return 1
     length = int(args.seconds * RATE) * 2
-    if shot + length > n:
-        print(f"shot-level: the capture ends {(n - shot) / 2 / RATE:.2f} s after the shot "
-              f"starts; {args.seconds} s are needed", file=sys.stderr)
-        return 1
-    power = 0
-    for i in range(shot, shot + length):
-        d = capture[c0 + i] - reference[r0 + i]
-        power += d * d
-    music = sum(v * v for v in capture[c0:c0 + shot])
     full = 32768.0 * 32768.0
-    print(f"shot {db(power / length / full):.2f} dBFS, "
-          f"{shot / 2 / RATE:.3f} s after the music starts; "
-          f"music before it {db(music / shot / full):.2f} dBFS")
-    return 0
+    if shot is not None and shot >= RATE // 10 and shot + length <= n:
+        power = 0
+        for i in range(shot, shot + length):
+            d = capture[c0 + i] - reference[r0 + i]
+            power += d * d
+        print(f"shot {db(power / length / full):.2f} dBFS, {shot / 2 / RATE:.3f} s after the "
+              f"music starts (the music-only track subtracted)")
+        return 0
+    # The capture's music is not the reference's sample for sample (resampled, scaled, a
+    # fragment dropped or repeated): find the shot as the first 10 ms block well above the
+    # half second of music before it, and take the music's mean power off its level.
+    block = 441 * 2
+    powers = []
+    for at in range(c0, len(capture) - block, block):
+        powers.append(sum(v * v for v in capture[at:at + block]) / block)
+    window = 50
+    for k in range(window, len(powers) - length // block):
+        music = sum(powers[k - window:k]) / window
+        if powers[k] > 6 * music and powers[k] > 1e4:
+            blocks = length // block
+            shot_power = sum(powers[k:k + blocks]) / blocks - music
+            print(f"shot {db(shot_power / full):.2f} dBFS, {k / 100:.2f} s after the music "
+                  f"starts (found by its loudness: the music is not the reference's sample "
+                  f"for sample)")
+            return 0
+    print(f"shot-level: no shot found in {args.capture}", file=sys.stderr)
+    return 1
 
 
 if __name__ == "__main__":
