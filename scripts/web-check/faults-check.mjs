@@ -5,50 +5,17 @@
 //
 //   node faults-check.mjs --site DIR --title NATIVE_TITLE.png [--play-seconds 60]
 //                         [--hide-seconds 10] [--burst 4]
-import http from 'node:http';
-import fs from 'node:fs';
-import path from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { args, launchChromium, reporter, serveSite, sleep } from './common.mjs';
 
-const args = Object.fromEntries(
-  process.argv.slice(2).reduce((pairs, a, i, all) => {
-    if (a.startsWith('--')) pairs.push([a.slice(2), all[i + 1]?.startsWith('--') ? true : all[i + 1] ?? true]);
-    return pairs;
-  }, []));
 const site = args.site;
 const playSeconds = Number(args['play-seconds'] ?? 60);
 const hideSeconds = Number(args['hide-seconds'] ?? 10);
 const burst = Number(args.burst ?? 4);
-const failures = [];
-const fail = (text) => { failures.push(text); console.error(`faults-check: FAIL: ${text}`); };
-const say = (text) => console.log(`faults-check: ${text}`);
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const { say, fail, finish } = reporter('faults-check');
 
-// Every file of the site folder (the page may have more than three), plus the native title.
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript',
-                '.wasm': 'application/wasm', '.png': 'image/png', '.json': 'application/json',
-                '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml' };
-const server = http.createServer((req, res) => {
-  const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-  const file = name === '/native-title.png' ? args.title
-    : path.join(site, name === '/' ? 'index.html' : path.normalize(name).replace(/^([/\\])+/, ''));
-  if (!file.startsWith(site) && file !== args.title) { res.writeHead(404); res.end(); return; }
-  fs.readFile(file, (err, body) => {
-    if (err) { res.writeHead(404); res.end(); return; }
-    res.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-    res.end(body);
-  });
-});
-await new Promise((r) => server.listen(0, '127.0.0.1', r));
-const origin = `http://127.0.0.1:${server.address().port}`;
-
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
-         '--enable-unsafe-swiftshader', '--window-size=1000,800',
-         '--autoplay-policy=user-gesture-required'],
-});
+// The site as web/serve.mjs serves it, plus the native title picture to compare with.
+const { server, origin } = await serveSite(site, { extra: { '/native-title.png': args.title } });
+const browser = await launchChromium(1000, 800);
 const page = await browser.newPage();
 await page.setViewport({ width: 1000, height: 800 });
 page.on('pageerror', (e) => fail(`page error: ${e.message}`));
@@ -224,5 +191,4 @@ else {
 
 await browser.close();
 server.close();
-if (failures.length) { console.error(`faults-check: ${failures.length} failure(s)`); process.exit(1); }
-say('OK');
+finish();

@@ -19,41 +19,21 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
-import { createSiteServer } from '../../web/serve.mjs';
+import { args, launchChromium, reporter, serveSite, sleep } from './common.mjs';
 
-const args = Object.fromEntries(
-  process.argv.slice(2).reduce((pairs, a, i, all) => {
-    if (a.startsWith('--')) pairs.push([a.slice(2), all[i + 1]?.startsWith('--') ? true : all[i + 1] ?? true]);
-    return pairs;
-  }, []));
 const site = args.site;
 const playSeconds = Number(args['play-seconds'] ?? 20);
 const bench = Boolean(args.bench);
 const shotDir = args.screenshot ? path.dirname(args.screenshot) : null;
-const failures = [];
-const fail = (text) => { failures.push(text); console.error(`page-check: FAIL: ${text}`); };
-const say = (text) => console.log(`page-check: ${text}`);
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const { say, fail, finish } = reporter('page-check');
 const phase = (name) => say(`-- ${name}`);
 
 const extra = { '/native-title.png': args.title };
 const slow = { wasm: 0 };
-const server = createSiteServer(site, {
+const { server, origin } = await serveSite(site, {
   extra, delay: (name) => (name === '/zandor.wasm' ? slow.wasm : 0),
 });
-await new Promise((r) => server.listen(0, '127.0.0.1', r));
-const port = server.address().port;
-const origin = `http://127.0.0.1:${port}`;
-
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
-         '--enable-unsafe-swiftshader', '--window-size=1920,1080',
-         // As a real browser: no sound before the player's first gesture.
-         '--autoplay-policy=user-gesture-required'],
-});
+const browser = await launchChromium(1920, 1080);
 
 // What the page showed and when, seen from outside it: the moment the cover appears, whether
 // the game had its audio device then, and the progress texts of the loading screen.
@@ -589,5 +569,4 @@ await page.close();
 await browser.close();
 for (const f of fills) say(`fill ${f.name}: ${f.w}x${f.h} of ${f.vw}x${f.vh} = ${(f.fill * 100).toFixed(1)} %`);
 if (shots.length) say(`viewport pictures: ${shots.join(' ')}`);
-if (failures.length) { console.error(`page-check: ${failures.length} failure(s)`); process.exit(1); }
-say('OK');
+finish();
