@@ -11,10 +11,10 @@
 //     to arrive, and the progress of a slow download;
 //  4. a newer build taking over from the service worker, then a new page with the network off,
 //     the HTTP cache disabled and the server stopped, which must still load and play.
-// With --bench it also prints load times, frame intervals and audio gaps (bench/README.md).
+// The timings side by side with the floor page are scripts/web-check/figures.mjs's.
 //
 //   node page-check.mjs --site DIR --title NATIVE_TITLE.png [--screenshot OUT.png]
-//                       [--play-seconds 20] [--bench]
+//                       [--play-seconds 20]
 // The viewport pictures go beside OUT.png (browser-<w>x<h>.png) for a person to look at.
 import fs from 'node:fs';
 import os from 'node:os';
@@ -23,7 +23,6 @@ import { args, launchChromium, reporter, serveSite, sleep } from './common.mjs';
 
 const site = args.site;
 const playSeconds = Number(args['play-seconds'] ?? 20);
-const bench = Boolean(args.bench);
 const shotDir = args.screenshot ? path.dirname(args.screenshot) : null;
 const { say, fail, finish } = reporter('page-check');
 const phase = (name) => say(`-- ${name}`);
@@ -304,17 +303,6 @@ else say('the page is installable (no installability errors)');
 const worker = await page.evaluate(() => navigator.serviceWorker.ready.then((r) => Boolean(r.active)));
 if (!worker) fail('no active service worker after the first visit');
 
-if (bench) {
-  // The title on its own, after a reload: frame intervals with nothing else happening.
-  await page.goto(`${origin}/?stats`, { waitUntil: 'load' });
-  await sleep(3000);
-  await page.evaluate(() => { zandorStats.frames.length = 0; });
-  await sleep(10000);
-  const t = await page.evaluate(() => zandorStats.frames.slice());
-  const iv = t.slice(1).map((x, i) => x - t[i]).sort((a, b) => a - b);
-  const qq = (p) => iv[Math.min(iv.length - 1, Math.floor(p * iv.length))];
-  say(`frames on the title: ${iv.length + 1} in 10 s, interval median ${qq(0.5).toFixed(1)} ms, p99 ${qq(0.99).toFixed(1)} ms, ${iv.filter((d) => d > 25).length} over 25 ms`);
-}
 await page.close();
 
 // ---------------------------------------------------------------------------------------
