@@ -25,7 +25,7 @@
 // The wasm is attributed by function name: profile a build linked with --profiling-funcs to
 // see them (without names all wasm is one line).
 //
-//   node figures.mjs [--site NAME=DIR]... [--floor DIR] [--title NATIVE_TITLE.png]
+//   node figures.mjs [--site NAME=DIR[?QUERY]]... [--floor DIR] [--title NATIVE_TITLE.png]
 //                    [--rounds 2] [--title-seconds 10] [--play-seconds 60]
 //                    [--profile] [--keep-trace DIR]
 import fs from 'node:fs';
@@ -45,14 +45,17 @@ const sites = [];
     const name = argv[i].slice(2);
     const value = i + 1 < argv.length && !argv[i + 1].startsWith('--') ? argv[++i] : true;
     if (name === 'site') {
+      // NAME=DIR, and DIR?QUERY for a page's own parameters (the floor page's ?calls=335).
       const eq = value.indexOf('=');
-      const dir = path.resolve(eq > 0 ? value.slice(eq + 1) : value);
-      sites.push({ name: eq > 0 ? value.slice(0, eq) : path.basename(path.dirname(dir)), dir, game: true });
+      const [where, query] = (eq > 0 ? value.slice(eq + 1) : value).split('?');
+      const dir = path.resolve(where);
+      sites.push({ name: eq > 0 ? value.slice(0, eq) : path.basename(path.dirname(dir)), dir,
+                   query: query ?? '', game: fs.existsSync(path.join(dir, 'zandor.wasm')) });
     } else opt[name] = value;
   }
 }
-if (!sites.length) sites.push({ name: 'build-web', dir: path.join(root, 'build-web/site'), game: true });
-const floor = { name: 'floor', dir: path.resolve(opt.floor ?? path.join(root, 'bench/web-floor')), game: false };
+if (!sites.length) sites.push({ name: 'build-web', dir: path.join(root, 'build-web/site'), query: '', game: true });
+const floor = { name: 'floor', dir: path.resolve(opt.floor ?? path.join(root, 'bench/web-floor')), query: '', game: false };
 const titlePng = path.resolve(opt.title ?? path.join(root, 'docs/screenshots/title.png'));
 const rounds = Number(opt.rounds ?? 2);
 const titleSeconds = Number(opt['title-seconds'] ?? 10);
@@ -189,7 +192,7 @@ async function visit(t, { profileTrace = false } = {}) {
   const errors = [];
   page.on('pageerror', (e) => errors.push(e.message));
   const r = { name: t.name };
-  await page.goto(`${servers.get(t)}/?stats`, { waitUntil: 'load' });
+  await page.goto(`${servers.get(t)}/?stats${t.query ? `&${t.query}` : ''}`, { waitUntil: 'load' });
 
   for (const end = Date.now() + 120000; Date.now() < end; await sleep(50)) {
     if (t.game) {
@@ -450,7 +453,7 @@ async function runFigures() {
   );
   console.log('');
   console.log(`${rounds} round(s), ${new Date().toISOString().slice(0, 16).replace('T', ' ')} UTC; load average ${loads[0]} before, ${loads[1]} after; headless Chromium, software WebGL (SwiftShader)`);
-  console.log(`sites: ${targets.map((t) => `${t.name} = ${t.dir}`).join('; ')}`);
+  console.log(`sites: ${targets.map((t) => `${t.name} = ${t.dir}${t.query ? `?${t.query}` : ''}`).join('; ')}`);
   console.log('');
   console.log(`| figure | ${targets.map((t) => t.name).join(' | ')} |`);
   console.log(`|---|${targets.map(() => '---').join('|')}|`);
