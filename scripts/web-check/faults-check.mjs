@@ -208,10 +208,12 @@ else {
   // Drawn while hidden: between the two visibility changes.
   const hiddenDraws = after.vis.at(-1)[2] - after.vis[0][2];
   const hiddenRaf = after.vis.at(-1)[3] - after.vis[0][3];
-  // The level's own frames and play clock while hidden: the frame under way may finish.
+  // The level's own frames and play clock while hidden. The frame under way may finish, and
+  // when it was late (no paced sleep, only the buffer swap's yield, which the hold does not
+  // cover) one more runs before the next paced sleep holds: at most two, on a held clock.
   const hiddenFrames = after.vis.at(-1)[4] - after.vis[0][4];
   const hiddenTenths = after.vis.at(-1)[5] - after.vis[0][5];
-  if (hiddenFrames > 1 || hiddenTenths > 1) fail(`the level went on while hidden: ${hiddenFrames} frames, ${hiddenTenths} tenths of play`);
+  if (hiddenFrames > 2 || hiddenTenths > 1) fail(`the level went on while hidden: ${hiddenFrames} frames, ${hiddenTenths} tenths of play`);
   // Frame intervals after the return: a catch-up burst would show as frames far closer
   // together than the 60 Hz pacing.
   const iv = after.frames.slice(1).map((t, i) => t - after.frames[i]).filter((d) => d > 0);
