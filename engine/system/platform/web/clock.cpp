@@ -69,10 +69,12 @@ EM_JS(void, zandor_wait_frame, (double deadline), {
         var c = Module.zandorClock;
         var finished = false;
         var timer = 0;
+        // As the toolchain's own timers resume a sleeper: the runtime exits once the resumed
+        // program has returned from main, and an exit inside it is handled.
         var finish = function() {
             finished = true;
             clearTimeout(timer);
-            wakeUp();
+            callUserCallback(wakeUp);
         };
         var frame = function(t) {
             if (finished) return;
