@@ -30,11 +30,19 @@ set(ZANDOR_WEB_LINK_OPTIONS
 # open fails without them). In a file, since "$" does not survive ninja and the shell.
 set(web_library_funcs "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${PROJECT_SOURCE_DIR}/cmake/web-library-funcs.json")
 
-# The game's page program: the blocking frame loop yields to the browser through ASYNCIFY.
+# The game's page program: the blocking frame loop yields to the browser through ASYNCIFY,
+# and only the frame loop's path to the clock's waits can be on the stack when it does
+# (cmake/web-asyncify-only.json; SDL's swap does not yield, see display_watch.cpp). A
+# function missing from that list traps ("unreachable") at the first wait through it; the
+# page check plays through every screen and quits. The list's human-readable names are
+# those of the wasm name section; an entry that inlining removed only draws a warning.
+set(web_asyncify_only "-sASYNCIFY_ONLY=@${PROJECT_SOURCE_DIR}/cmake/web-asyncify-only.json")
 function(zandor_web_game target)
   target_link_options(${target} PRIVATE
     ${ZANDOR_WEB_LINK_OPTIONS}
     -sASYNCIFY=1
+    ${web_asyncify_only}
+    -sASYNCIFY_IMPORTS=[zandor_wait_frame]
     -sASYNCIFY_STACK_SIZE=65536
     -sLEGACY_GL_EMULATION=1
     -sGL_UNSAFE_OPTS=0
@@ -42,6 +50,8 @@ function(zandor_web_game target)
     -sMODULARIZE=0
     -sEXPORTED_RUNTIME_METHODS=[ENV]
     ${web_library_funcs})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+    ${PROJECT_SOURCE_DIR}/cmake/web-asyncify-only.json)
 endfunction()
 
 # The replay tool under node: real files through NODERAWFS, no window, no audio device.

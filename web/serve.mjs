@@ -17,9 +17,18 @@ const types = {
   '.webmanifest': 'application/manifest+json', '.json': 'application/json',
   '.png': 'image/png', '.css': 'text/css; charset=utf-8', '.txt': 'text/plain; charset=utf-8',
 };
-// Files that name the build's other files are checked with the server on every load, so a
-// new build is seen at once; the rest may be kept for a short while.
-const revalidate = new Set(['.html', '.webmanifest']);
+// How long a browser may keep a file without asking again. A file whose address carries the
+// build (?v=...) never changes under that address and is kept for a year. The page, the
+// service worker and the manifest name the build's other files, and the program's files keep
+// their names from build to build, so those are checked with the server on every use (an
+// unchanged file costs a 304 answer, not its bytes; repeat visits are served by the service
+// worker anyway). The rest (the icons) may be kept for a day.
+function cacheControl(file, query) {
+  if (/(^|&)v=/.test(query)) return 'public, max-age=31536000, immutable';
+  const ext = path.extname(file);
+  if (['.html', '.webmanifest', '.js', '.wasm'].includes(ext)) return 'no-cache';
+  return 'public, max-age=86400';
+}
 
 // The encoding to send for one file: brotli, then gzip, when both the browser takes it and
 // the copy exists; null for the file as it is.
@@ -46,9 +55,11 @@ export function createSiteServer(dir, options = {}) {
       res.end();
       return;
     }
-    let name;
+    let name, query;
     try {
-      name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+      const url = new URL(req.url, 'http://x');
+      name = decodeURIComponent(url.pathname);
+      query = url.search.slice(1);
     } catch {
       res.writeHead(400);
       res.end();
@@ -77,16 +88,28 @@ export function createSiteServer(dir, options = {}) {
     const ext = path.extname(file);
     const encoding = options.extra?.[name] ? null : pickEncoding(file, req.headers['accept-encoding']);
     const sent = encoding ? file + encoding.suffix : file;
+    const sentStat = fs.statSync(sent);
+    // The type is the file's own, also for its .br and .gz copies: a .wasm must come as
+    // application/wasm for the browser to compile it while it downloads.
     const headers = {
       'Content-Type': types[ext] ?? 'application/octet-stream',
-      'Content-Length': fs.statSync(sent).size,
-      'Cache-Control': revalidate.has(ext) || path.basename(file) === 'sw.js' ? 'no-cache' : 'max-age=300',
+      'Content-Length': sentStat.size,
+      'Cache-Control': cacheControl(file, query),
+      ETag: `"${sentStat.size.toString(36)}-${Math.floor(sentStat.mtimeMs).toString(36)}${encoding ? `-${encoding.name}` : ''}"`,
+      'Last-Modified': sentStat.mtime.toUTCString(),
       Vary: 'Accept-Encoding',
       'X-Content-Type-Options': 'nosniff',
     };
     if (encoding) headers['Content-Encoding'] = encoding.name;
     const hold = options.delay?.(name) ?? 0;
     if (hold > 0) await new Promise((r) => setTimeout(r, hold));
+    const tags = req.headers['if-none-match'];
+    if (tags && tags.split(',').map((t) => t.trim().replace(/^W\//, '')).some((t) => t === headers.ETag || t === '*')) {
+      for (const h of ['Content-Length', 'Content-Type', 'Content-Encoding']) delete headers[h];
+      res.writeHead(304, headers);
+      res.end();
+      return;
+    }
     res.writeHead(200, headers);
     if (req.method === 'HEAD') {
       res.end();

@@ -5,6 +5,7 @@
 // next one, so rounding never drifts; a late frame restarts the schedule from its own time
 // instead of rushing the following frames to catch up. The sleep ends at the instant the
 // clock reaches the deadline, not whole milliseconds after some point inside the current one.
+// A late frame skips the sleep but still gives the platform its turn, as a sleep would.
 #include "engine/graphics/graphics.h"
 
 #include <algorithm>
@@ -270,6 +271,7 @@ void Flip(int sync) {
                 std::max(s.pace_stats.worst_late_ms, ClockElapsed(now, s.pace_next_time));
         }
         s.pace_next_time = now;
+        GiveTurnToPlatform();
     }
     s.driver->Flip(0);
 }

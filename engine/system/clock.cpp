@@ -36,6 +36,10 @@ void SleepUntilMillisecond(std::uint32_t deadline) {
     CurrentClock().SleepUntil(deadline);
 }
 
+void GiveTurnToPlatform() {
+    CurrentClock().GiveTurn();
+}
+
 std::uint32_t TVirtualClock::Milliseconds() {
     return now_.load();
 }

@@ -21,6 +21,11 @@ class TClock {
     // which may overshoot by up to one; clocks that can do better wake at the very instant
     // the counter reaches the deadline.
     virtual void SleepUntil(std::uint32_t deadline);
+    // Lets the platform run what it runs only while the program waits, without waiting for
+    // any time to pass. A paced frame that is already late skips its sleep and calls this
+    // instead: in the browser the page is drawn and input and audio are served only then.
+    // Native platforms need nothing (the default).
+    virtual void GiveTurn() {}
 };
 
 // The platform's real clock: platform/<name>/clock.cpp.
@@ -36,6 +41,8 @@ std::uint32_t MillisecondClock();
 void SleepMilliseconds(int ms);
 // Sleeps on the clock in force until it reads `deadline`; a past deadline returns at once.
 void SleepUntilMillisecond(std::uint32_t deadline);
+// GiveTurn on the clock in force.
+void GiveTurnToPlatform();
 
 // later - earlier as a signed distance, correct across the 2^32 wrap for distances
 // under 2^31 ms. Conversion of an out-of-range unsigned value is modular in C++20.

@@ -101,7 +101,9 @@ class TDeadlineClock final : public TClock {
     std::uint32_t now = 0xFFFFFFFFu - 20;
     std::vector<std::uint32_t> deadlines;
     int relative_sleeps = 0;
+    int turns = 0;
     std::uint32_t Milliseconds() override { return now; }
+    void GiveTurn() override { ++turns; }
     void Sleep(std::uint32_t ms) override {
         ++relative_sleeps;
         now += ms;
@@ -127,6 +129,13 @@ TEST(GraphicsContext, PacedFlipsSleepToTheAbsoluteDeadline) {
         EXPECT_EQ(clock.deadlines, expected);
         EXPECT_EQ(clock.relative_sleeps, 0);
         EXPECT_EQ(PacingStats().missed_deadlines, 0u);
+        // A sleeping frame already gave the platform its turn (a second one would cost the
+        // browser a display frame); a late frame does not sleep, so it gives the turn once.
+        EXPECT_EQ(clock.turns, 0);
+        clock.now += 40;
+        Flip(-1);
+        EXPECT_EQ(clock.deadlines.size(), expected.size());
+        EXPECT_EQ(clock.turns, 1);
     }
     SetClock(nullptr);
 }

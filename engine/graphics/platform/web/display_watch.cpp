@@ -6,12 +6,17 @@
 // then needs its shader programs and vertex buffers made again, and it still believes the
 // old buffers are bound; after that the graphics module makes every texture again and
 // re-sends the render state. Frames drawn while the context is lost draw nothing.
+#include <SDL.h>
 #include <emscripten.h>
 
 #include "engine/graphics/internal/display_watch.h"
 #include "engine/graphics/internal/gl_tela2d_driver.h"
 
+// SDL's buffer swap would hand the browser its turn after every present (a zero sleep, from
+// a timer): the frame's wait on the clock does that already, on the display's own frame, and
+// only the frame loop's call path can unwind.
 std::string DisplayUnavailable() {
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
     return "";
 }
 
