@@ -9,6 +9,19 @@ set(ENV{PKG_CONFIG_LIBDIR} "${ZANDOR_WEB_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 list(APPEND CMAKE_FIND_ROOT_PATH "${ZANDOR_WEB_PREFIX}")
 
+# The 2D driver of the page: "webgl" batches the frame into WebGL 1 draw calls; "legacy" is the
+# fixed-function driver over emscripten's GL emulation, kept so the two can be compared.
+set(ZANDOR_WEB_2D "webgl" CACHE STRING "The browser's 2D driver: webgl or legacy")
+set_property(CACHE ZANDOR_WEB_2D PROPERTY STRINGS webgl legacy)
+if(NOT ZANDOR_WEB_2D MATCHES "^(webgl|legacy)$")
+  message(FATAL_ERROR "ZANDOR_WEB_2D must be webgl or legacy, not ${ZANDOR_WEB_2D}")
+endif()
+if(ZANDOR_WEB_2D STREQUAL "legacy")
+  set(web_game_gl -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0)
+else()
+  set(web_game_gl -sMAX_WEBGL_VERSION=1)
+endif()
+
 # No threads (a static host sends no cross-origin isolation headers, so no SharedArrayBuffer),
 # and OpenGL is the toolchain's fixed-function emulation over WebGL.
 add_library(Threads::Threads INTERFACE IMPORTED)
@@ -44,8 +57,7 @@ function(zandor_web_game target)
     ${web_asyncify_only}
     -sASYNCIFY_IMPORTS=[zandor_wait_frame]
     -sASYNCIFY_STACK_SIZE=65536
-    -sLEGACY_GL_EMULATION=1
-    -sGL_UNSAFE_OPTS=0
+    ${web_game_gl}
     -sENVIRONMENT=web
     -sMODULARIZE=0
     -sEXPORTED_RUNTIME_METHODS=[ENV]

@@ -15,7 +15,7 @@
 #include <exception>
 
 #include "engine/graphics/font_data.h"
-#include "engine/graphics/internal/gl_tela2d_driver.h"
+#include "engine/graphics/internal/platform_2d_driver.h"
 #include "engine/graphics/tela2d.h"
 #include "engine/system/clock.h"
 #include "engine/system/hook.h"
@@ -323,5 +323,5 @@ void StartGraphicsModules() {
     s.modules_started = true;
     s.flip_hook_id = NewHookId();
     RegisterDefaultFontFile();
-    SetGraphicsDriver(GLTela2DDriver(), GFX_BACKBUFFER);
+    SetGraphicsDriver(PlatformTela2DDriver(), GFX_BACKBUFFER);
 }

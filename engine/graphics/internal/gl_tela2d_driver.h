@@ -5,38 +5,12 @@
 
 #include <memory>
 
-#include "engine/graphics/image_frame.h"
+#include "engine/graphics/internal/gl_image_frame.h"
 #include "engine/graphics/tela2d.h"
 
 class TPixmap;
-class TGLTela2DDriver;
 
-// One image frame as a texture of the shared context. The image occupies the top-left
-// u1 x v1 part of a power-of-two texture.
-class TGLImageFrame : public TImageFrame {
-  public:
-    float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
-    unsigned int name = 0;  // GL texture name
-    int seq = 0;            // the graphics sequence it was made under
-    TGLTela2DDriver* driver = nullptr;
-    std::weak_ptr<TPixmap> source;  // the image's pixmap, to make the texture again from
-    int flags = 0;
-
-    ~TGLImageFrame() override;
-    void Draw(float x0, float y0, float x1, float y1, float tx, float ty) override;
-
-    // Must run with a GL context current (the driver makes the shared one current).
-    // Raises "Unable to calculate tex size" when not even 1x1 is supported.
-    [[nodiscard]] static std::shared_ptr<TGLImageFrame> CreateFromPixmap(
-        const std::shared_ptr<TPixmap>& pixmap, int flags);
-};
-
-// After the platform has lost its GL context and got it back (a browser's WebGL context):
-// every live image frame's texture is made again from its pixmap, and the current graphics'
-// state is sent again. Frames whose pixmap is gone keep no texture.
-void GraphicsContextRestored();
-
-class TGLTela2DDriver : public TTela2DDriver {
+class TGLTela2DDriver : public TTela2DDriver, public TGLFrameDrawer {
   public:
     TGLTela2DDriver();
 
@@ -65,8 +39,8 @@ class TGLTela2DDriver : public TTela2DDriver {
 
     // Used by image frames: the textured quad, and forgetting a deleted texture.
     void DrawTexturedQuad(const TGLImageFrame& frame, float x0, float y0, float x1, float y1,
-                          float tx, float ty);
-    void ForgetTexture(unsigned int name);
+                          float tx, float ty) override;
+    void ForgetTexture(unsigned int name) override;
 
     // Cache inspection for tests.
     int CachedBlend() const { return blend_; }

@@ -4,13 +4,14 @@
 // A lost context is restored only when the page asks for it (by cancelling the loss event);
 // when it comes back, every object in it is gone. The toolchain's fixed-function emulation
 // then needs its shader programs and vertex buffers made again, and it still believes the
-// old buffers are bound; after that the graphics module makes every texture again and
-// re-sends the render state. Frames drawn while the context is lost draw nothing.
+// old buffers are bound (the batching WebGL driver makes its own objects again when it sees
+// its program gone); after that the graphics module makes every texture again and re-sends
+// the render state. Frames drawn while the context is lost draw nothing.
 #include <SDL.h>
 #include <emscripten.h>
 
 #include "engine/graphics/internal/display_watch.h"
-#include "engine/graphics/internal/gl_tela2d_driver.h"
+#include "engine/graphics/internal/gl_image_frame.h"
 
 // SDL's buffer swap would hand the browser its turn after every present (a zero sleep, from
 // a timer): the frame's wait on the clock does that already, on the display's own frame, and
@@ -47,7 +48,7 @@ void WatchForLostDisplay(bool (*)(std::uintptr_t)) {
                     GLImmediate.lastStride = -1;
                     GLImmediate.fixedFunctionProgram = null;
                 }
-                if (GL.currentContext) {
+                if (GL.currentContext && typeof GL.generateTempBuffers == 'function') {
                     GL.currArrayBuffer = 0;
                     GL.currElementArrayBuffer = 0;
                     GL.currProgram = 0;
