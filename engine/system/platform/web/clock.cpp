@@ -28,12 +28,13 @@
 
 namespace {
 
-// The page's clock record, made on first use: the hold (total milliseconds held, and since
-// when the hold now going on began, -1 when none) and the display interval seen.
+// The page's clock record (Module.zandorHold, which the page checks read), made on first
+// use: the hold (total milliseconds held, and since when the hold now going on began, -1
+// when none) and the display interval seen.
 EM_JS(void, zandor_clock_install, (), {
-    if (Module.zandorClock) return;
+    if (Module.zandorHold) return;
     var c = {total : 0, since : -1, interval : 1000 / 60, lastFrame : -1};
-    Module.zandorClock = c;
+    Module.zandorHold = c;
     if (document.hidden) c.since = performance.now();
     c.now = function() {
         var held = c.total + (c.since >= 0 ? performance.now() - c.since : 0);
@@ -56,9 +57,9 @@ EM_JS(void, zandor_clock_install, (), {
         });
 });
 
-EM_JS(double, zandor_clock_now, (), { return Module.zandorClock.now(); });
+EM_JS(double, zandor_clock_now, (), { return Module.zandorHold.now(); });
 
-EM_JS(int, zandor_release_hold, (), { return Module.zandorClock.release() ? 1 : 0; });
+EM_JS(int, zandor_release_hold, (), { return Module.zandorHold.release() ? 1 : 0; });
 
 // Resumes the program in the animation-frame callback of the display frame `deadline` (on
 // this clock) falls in, or of the next display frame when `deadline` is negative. An import
@@ -66,7 +67,7 @@ EM_JS(int, zandor_release_hold, (), { return Module.zandorClock.release() ? 1 : 
 // paced frame may start: half of it.
 EM_JS(void, zandor_wait_frame, (double deadline), {
     Asyncify.handleSleep(function(wakeUp) {
-        var c = Module.zandorClock;
+        var c = Module.zandorHold;
         var finished = false;
         var timer = 0;
         // As the toolchain's own timers resume a sleeper: the runtime exits once the resumed
