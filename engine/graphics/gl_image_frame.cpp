@@ -4,6 +4,7 @@
 #include "engine/graphics/internal/gl_image_frame.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cstring>
