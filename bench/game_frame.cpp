@@ -11,38 +11,18 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
 #include <ctime>
 #include <memory>
 #include <typeinfo>
 #include <vector>
 
-#include "engine/system/event.h"
+#include "bench/auto_player.h"
 #include "engine/system/random.h"
 #include "game/entities.h"
 #include "game/globals.h"
 #include "tools/headless/harness.h"
 
 namespace {
-
-// Aims at the nearest idle enemy that can be struck and fires every 12 frames.
-void autoPlay(TGameHarness& game) {
-    const tEnemy* target = nullptr;
-    float best = 1e9f;
-    if (enemyList) {
-        for (const auto& e : enemyList->items()) {
-            if (e->active != 0 || e->alpha <= 0.9f) continue;
-            if (e->x <= 20 || e->x >= 800 || e->y <= 20 || e->y >= 580) continue;
-            const float d = std::hypot(e->x - 400, e->y - 300);
-            if (d < best) {
-                best = d;
-                target = e.get();
-            }
-        }
-    }
-    if (target) game.MovePointer(static_cast<int>(target->x), static_cast<int>(target->y));
-    if (target && game.Frames() % 12 == 0) game.Click(MOUSE_LEFT);
-}
 
 template <class Base, class... Kinds>
 std::shared_ptr<Base> cloneOf(const std::shared_ptr<Base>& object) {
@@ -119,7 +99,7 @@ void playGame(TGameHarness& game, Before eachFrame, After timed) {
     game.StartNewGame();
     for (int frame = 0; gameState == GAME_STATE_PLAY; ++frame) {
         life = 50;
-        autoPlay(game);
+        AutoPlay(game);
         eachFrame(frame);
         const double start = threadCpuSeconds();
         game.Frame();
@@ -160,7 +140,7 @@ void BM_HeaviestFrame(benchmark::State& state) {
         double total = 0;
         for (int run = 0; run < 200; ++run) {
             candidate.Restore(game);
-            autoPlay(game);
+            AutoPlay(game);
             const double start = threadCpuSeconds();
             game.Frame();
             total += threadCpuSeconds() - start;
@@ -175,7 +155,7 @@ void BM_HeaviestFrame(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         heaviest.Restore(game);
-        autoPlay(game);
+        AutoPlay(game);
         state.ResumeTiming();
         game.Frame();
     }
@@ -198,7 +178,7 @@ void BM_WholeGame(benchmark::State& state) {
             game.StartNewGame();
             while (gameState == GAME_STATE_PLAY) {
                 life = 50;
-                autoPlay(game);
+                AutoPlay(game);
                 game.Frame();
             }
             frames = game.Frames();

@@ -1,9 +1,9 @@
 // How many primitives a busy play frame draws: the floor page draws that many quads.
 //
-// Plays whole kept-alive games on the headless harness with the automatic player of
-// bench_game_frame (aims at the nearest idle enemy, fires every 12 frames) and counts each play
-// frame's calls to the recording 2D driver by kind. Prints the distribution of the textured
-// quads (image and glyph draws) and of every primitive together, and the heaviest frame's mix.
+// Plays whole kept-alive games on the headless harness with the benchmarks' automatic player
+// (aims at the nearest idle enemy, fires every 12 frames) and counts each play frame's calls
+// to the recording 2D driver by kind. Prints the distribution of the textured quads (image and
+// glyph draws) and of every primitive together, and the heaviest frame's mix.
 // Not part of the CMake tree (bench/ builds benchmark programs only): bench/web-floor/count-quads
 // builds it against a native build's libraries and runs it.
 #include <algorithm>
@@ -12,30 +12,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/system/event.h"
-#include "game/entities.h"
+#include "bench/auto_player.h"
 #include "game/globals.h"
 #include "tools/headless/harness.h"
 
 namespace {
-
-void autoPlay(TGameHarness& game) {
-    const tEnemy* target = nullptr;
-    float best = 1e9f;
-    if (enemyList) {
-        for (const auto& e : enemyList->items()) {
-            if (e->active != 0 || e->alpha <= 0.9f) continue;
-            if (e->x <= 20 || e->x >= 800 || e->y <= 20 || e->y >= 580) continue;
-            const float d = std::hypot(e->x - 400, e->y - 300);
-            if (d < best) {
-                best = d;
-                target = e.get();
-            }
-        }
-    }
-    if (target) game.MovePointer(static_cast<int>(target->x), static_cast<int>(target->y));
-    if (target && game.Frames() % 12 == 0) game.Click(MOUSE_LEFT);
-}
 
 struct TFrameCount {
     int images = 0, glyphs = 0, rects = 0, lines = 0, plots = 0, ovals = 0, polys = 0, clears = 0;
@@ -131,7 +112,7 @@ int main(int argc, char** argv) {
         game.StartNewGame();
         while (gameState == GAME_STATE_PLAY) {
             life = 50;
-            autoPlay(game);
+            AutoPlay(game);
             game.Frame();
             frames.push_back(countFrame(game.Draws()));
         }

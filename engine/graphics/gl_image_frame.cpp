@@ -7,6 +7,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -160,4 +161,32 @@ std::shared_ptr<TGLImageFrame> CreateGLImageFrame(const std::shared_ptr<TPixmap>
     std::shared_ptr<TGLImageFrame> frame = TGLImageFrame::CreateFromPixmap(pixmap, flags);
     if (frame) frame->driver = driver;
     return frame;
+}
+
+unsigned int NewNearestTexture() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    return name;
+}
+
+std::shared_ptr<TPixmap> ReadWindowPixels(int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    std::shared_ptr<TPixmap> pixmap = TPixmap::Create(width, height, PF_RGBA8888);
+    if (!pixmap) return nullptr;
+    // GL writes nothing for the part of the rectangle outside the window.
+    pixmap->ClearPixels(0);
+    GLReadPixels(x, GraphicsHeight() - y - height, *pixmap);
+    // GL reads bottom row first; the pixmap is top row first.
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::memcpy(row.data(), pixmap->PixelPtr(0, top), row.size());
+        std::memcpy(pixmap->PixelPtr(0, top), pixmap->PixelPtr(0, bottom), row.size());
+        std::memcpy(pixmap->PixelPtr(0, bottom), row.data(), row.size());
+    }
+    return pixmap;
 }

@@ -10,7 +10,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -248,21 +247,9 @@ void TGLTela2DDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, 
 }
 
 std::shared_ptr<TPixmap> TGLTela2DDriver::GrabPixmap(int x, int y, int width, int height) {
-    if (width <= 0 || height <= 0) return nullptr;
-    std::shared_ptr<TPixmap> pixmap = TPixmap::Create(width, height, PF_RGBA8888);
-    if (!pixmap) return nullptr;
-    // GL writes nothing for the part of the rectangle outside the window.
-    pixmap->ClearPixels(0);
     const int previous_blend = blend_;
     SetBlend(BLEND_SOLID);
-    GLReadPixels(x, GraphicsHeight() - y - height, *pixmap);
+    std::shared_ptr<TPixmap> pixmap = ReadWindowPixels(x, y, width, height);
     SetBlend(previous_blend);
-    // GL reads bottom row first; the pixmap is top row first.
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(row.data(), pixmap->PixelPtr(0, top), row.size());
-        std::memcpy(pixmap->PixelPtr(0, top), pixmap->PixelPtr(0, bottom), row.size());
-        std::memcpy(pixmap->PixelPtr(0, bottom), row.data(), row.size());
-    }
     return pixmap;
 }

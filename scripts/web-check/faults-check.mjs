@@ -7,7 +7,7 @@
 //
 //   node faults-check.mjs --site DIR --title NATIVE_TITLE.png [--play-seconds 60]
 //                         [--hide-seconds 10] [--burst 4]
-import { args, launchChromium, reporter, serveSite, sleep } from './common.mjs';
+import { args, canvasShot, launchChromium, picture, reporter, serveSite, sleep } from './common.mjs';
 
 const site = args.site;
 const playSeconds = Number(args['play-seconds'] ?? 60);
@@ -26,29 +26,8 @@ page.on('console', (m) => {
   else if (process.env.VERBOSE) say(`console ${m.type()}: ${m.text()}`);
 });
 
-// The canvas alone (covers hidden), compared in the page with the native title picture:
-// mean absolute difference per channel, and the mean brightness.
-async function compareWithTitle() {
-  await page.evaluate(() => { for (const c of document.querySelectorAll('.cover')) c.style.visibility = 'hidden'; });
-  const shot = await (await page.$('#canvas')).screenshot({ type: 'png', encoding: 'base64' });
-  await page.evaluate(() => { for (const c of document.querySelectorAll('.cover')) c.style.visibility = ''; });
-  return page.evaluate(async (b64) => {
-    const load = (src) => new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = src; });
-    const pixels = (img) => {
-      const c = document.createElement('canvas'); c.width = 800; c.height = 600;
-      const g = c.getContext('2d'); g.drawImage(img, 0, 0, 800, 600);
-      return g.getImageData(0, 0, 800, 600).data;
-    };
-    const a = pixels(await load(`data:image/png;base64,${b64}`));
-    const b = pixels(await load('/native-title.png'));
-    let sum = 0, mean = 0;
-    for (let i = 0; i < a.length; i += 4) {
-      for (let k = 0; k < 3; ++k) sum += Math.abs(a[i + k] - b[i + k]);
-      mean += (a[i] + a[i + 1] + a[i + 2]) / 3;
-    }
-    return { diff: sum / (a.length / 4 * 3), mean: mean / (a.length / 4) };
-  }, shot);
-}
+// The canvas alone, compared in the page with the native title picture.
+const compareWithTitle = async () => picture(page, await canvasShot(page), '/native-title.png');
 async function waitForTitle(ms) {
   let last = null;
   for (const until = Date.now() + ms; Date.now() < until; await sleep(100)) {

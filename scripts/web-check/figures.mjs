@@ -32,7 +32,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import { launchChromium, serveSite, sleep } from './common.mjs';
+import { canvasShot, launchChromium, picture, serveSite, sleep } from './common.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -148,31 +148,11 @@ async function traced(page, categories, work) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Pictures: the canvas against the native title, as page-check compares them.
+// The canvas against the native title, as page-check compares them, and when it was taken.
 async function canvasDiff(page) {
-  const hide = '.cover, #controls, #note';
-  const show = (v) => page.evaluate((h, value) => { for (const c of document.querySelectorAll(h)) c.style.visibility = value; }, hide, v);
-  await show('hidden');
-  const shot = await (await page.$('#canvas')).screenshot({ type: 'png', encoding: 'base64' });
+  const shot = await canvasShot(page);
   const at = await page.evaluate(() => performance.now());
-  await show('');
-  const diff = await page.evaluate(async (b64) => {
-    const load = (src) => new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = src; });
-    const pixels = (img) => {
-      const c = document.createElement('canvas'); c.width = 800; c.height = 600;
-      const g = c.getContext('2d'); g.drawImage(img, 0, 0, 800, 600);
-      return g.getImageData(0, 0, 800, 600).data;
-    };
-    const a = pixels(await load(`data:image/png;base64,${b64}`));
-    const b = pixels(await load('/native-title.png'));
-    let sum = 0, mean = 0;
-    for (let i = 0; i < a.length; i += 4) {
-      mean += a[i] + a[i + 1] + a[i + 2];
-      for (let k = 0; k < 3; ++k) sum += Math.abs(a[i + k] - b[i + k]);
-    }
-    return { diff: sum / (a.length / 4 * 3), mean: mean / (a.length / 4 * 3) };
-  }, shot);
-  return { ...diff, at };
+  return { ...(await picture(page, shot, '/native-title.png')), at };
 }
 
 function intervals(frames) {

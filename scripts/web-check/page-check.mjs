@@ -19,7 +19,7 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { args, launchChromium, reporter, serveSite, sleep } from './common.mjs';
+import { args, canvasShot, launchChromium, picture, reporter, serveSite, sleep } from './common.mjs';
 
 const site = args.site;
 const playSeconds = Number(args['play-seconds'] ?? 20);
@@ -72,46 +72,6 @@ async function newPage(viewport, { context = browser, strict = true } = {}) {
   return page;
 }
 
-// The canvas alone, the page's covers and controls hidden for the moment of the picture.
-async function canvasShot(page) {
-  const hide = '.cover, #controls, #note';
-  await page.evaluate((h) => { for (const c of document.querySelectorAll(h)) c.style.visibility = 'hidden'; }, hide);
-  const shot = await (await page.$('#canvas')).screenshot({ type: 'png', encoding: 'base64' });
-  await page.evaluate((h) => { for (const c of document.querySelectorAll(h)) c.style.visibility = ''; }, hide);
-  return shot;
-}
-// The canvas picture scaled to the game's 800x600: mean brightness, lit pixels in the HUD
-// strip, coloured pixels where the life bar is, and the mean absolute difference per channel
-// from a reference picture.
-async function picture(page, base64, compareUrl) {
-  return page.evaluate(async (b64, url) => {
-    const load = (src) => new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = src; });
-    const pixels = (img) => {
-      const c = document.createElement('canvas'); c.width = 800; c.height = 600;
-      const g = c.getContext('2d'); g.drawImage(img, 0, 0, 800, 600);
-      return g.getImageData(0, 0, 800, 600).data;
-    };
-    const a = pixels(await load(`data:image/png;base64,${b64}`));
-    let mean = 0;
-    for (let i = 0; i < a.length; i += 4) mean += (a[i] + a[i + 1] + a[i + 2]) / 3;
-    mean /= a.length / 4;
-    let hud = 0, life = 0;
-    for (let y = 560; y < 600; ++y) for (let x = 0; x < 800; ++x) {
-      const i = (y * 800 + x) * 4;
-      if (a[i] + a[i + 1] + a[i + 2] > 60) ++hud;
-      if (y >= 580 && y <= 588 && x >= 566 && x <= 754 &&
-          Math.max(a[i], a[i + 1], a[i + 2]) - Math.min(a[i], a[i + 1], a[i + 2]) > 90) ++life;
-    }
-    let diff = null;
-    if (url) {
-      const b = pixels(await load(url));
-      let sum = 0, n = 0;
-      for (let i = 0; i < a.length; i += 4) for (let k = 0; k < 3; ++k) { sum += Math.abs(a[i + k] - b[i + k]); ++n; }
-      diff = sum / n;
-    }
-    return { mean, hud, life, diff };
-  }, base64, compareUrl);
-}
 async function until(test, ms, every = 250) {
   for (const end = Date.now() + ms; ; await sleep(every)) {
     const r = await test();

@@ -1,6 +1,7 @@
 // Image frames as textures of the shared GL context, for every 2D driver that draws with
 // OpenGL or WebGL: the power-of-two texture of a pixmap, and remaking all of them after the
-// platform lost its context.
+// platform lost its context; and the pixel-exact texture and the read-back those drivers
+// share.
 #pragma once
 
 #include <memory>
@@ -52,3 +53,12 @@ class TGLImageFrame : public TImageFrame {
 // every live image frame's texture is made again from its pixmap, and the current graphics'
 // state is sent again. Frames whose pixmap is gone keep no texture.
 void GraphicsContextRestored();
+
+// A new texture, bound, that draws a pixmap of its own size pixel for pixel: clamped at its
+// edges and nearest-sampled. The caller deletes it.
+[[nodiscard]] unsigned int NewNearestTexture();
+
+// The window's width x height rectangle whose top-left pixel is (x, y), top row first, from
+// the current context once everything drawn has been sent to it; zero where the window has
+// no pixels. Null for an empty rectangle.
+[[nodiscard]] std::shared_ptr<TPixmap> ReadWindowPixels(int x, int y, int width, int height);

@@ -2,6 +2,7 @@
 // of immediate mode over WebGL 1, which has no wide lines and no glDrawPixels.
 #include <GL/gl.h>
 
+#include "engine/graphics/internal/gl_image_frame.h"
 #include "engine/graphics/internal/gl_platform.h"
 #include "engine/graphics/internal/gl_tela2d_driver.h"
 #include "engine/graphics/internal/platform_2d_driver.h"
@@ -36,13 +37,7 @@ void GLLine(float x0, float y0, float x1, float y1, float width) {
 // pixel lands unchanged; the texture is deleted again at once.
 void GLDrawPixels(const TPixmap& pixmap, int x, int y, int graphics_height) {
     (void)graphics_height;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    GLuint name = NewNearestTexture();
     GLUploadTexture(pixmap, 0);
     glEnable(GL_TEXTURE_2D);
     glColor4ub(255, 255, 255, 255);

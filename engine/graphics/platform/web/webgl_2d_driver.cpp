@@ -12,7 +12,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -63,17 +62,6 @@ GLuint CompileShader(GLenum kind, const char* source) {
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     return shader;
-}
-
-GLuint NearestTexture() {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    return name;
 }
 
 class TWebGLTela2DDriver final : public TTela2DDriver,
@@ -197,7 +185,7 @@ bool TWebGLTela2DDriver::EnsureObjects() {
     glVertexAttribPointer(kColor, 4, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<const void*>(offsetof(TBatchVertex, r)));
 
-    white_ = NearestTexture();
+    white_ = NewNearestTexture();
     const unsigned char white[4] = {255, 255, 255, 255};
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
@@ -298,28 +286,15 @@ void TWebGLTela2DDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int 
         pixmap->format == PF_RGBA8888 ? pixmap : pixmap->Convert(PF_RGBA8888);
     if (!rgba) return;
     batch_.Flush();
-    GLuint name = NearestTexture();
+    GLuint name = NewNearestTexture();
     GLUploadTexture(*rgba, 0);
     batch_.DrawPixels(name, x, y, rgba->width, rgba->height);
     glDeleteTextures(1, &name);
 }
 
 std::shared_ptr<TPixmap> TWebGLTela2DDriver::GrabPixmap(int x, int y, int width, int height) {
-    if (width <= 0 || height <= 0) return nullptr;
-    std::shared_ptr<TPixmap> pixmap = TPixmap::Create(width, height, PF_RGBA8888);
-    if (!pixmap) return nullptr;
     batch_.Flush();
-    // GL writes nothing for the part of the rectangle outside the window.
-    pixmap->ClearPixels(0);
-    GLReadPixels(x, GraphicsHeight() - y - height, *pixmap);
-    // GL reads bottom row first; the pixmap is top row first.
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(row.data(), pixmap->PixelPtr(0, top), row.size());
-        std::memcpy(pixmap->PixelPtr(0, top), pixmap->PixelPtr(0, bottom), row.size());
-        std::memcpy(pixmap->PixelPtr(0, bottom), row.data(), row.size());
-    }
-    return pixmap;
+    return ReadWindowPixels(x, y, width, height);
 }
 
 TObjectPtr FlushBeforePresent(int, const TObjectPtr& data, void* driver) {
