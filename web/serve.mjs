@@ -46,7 +46,8 @@ function pickEncoding(file, accept) {
 }
 
 // options.extra: { '/url': '/real/file' } served as well (the checks add a reference picture);
-// options.delay(urlPath) -> milliseconds to hold a response (the checks slow the download).
+// options.delay(urlPath) -> milliseconds to hold a response (the checks slow the download);
+// options.answered(urlPath, status) is told of every file answered (the checks count them).
 export function createSiteServer(dir, options = {}) {
   const rootDir = path.resolve(dir);
   return http.createServer(async (req, res) => {
@@ -108,9 +109,11 @@ export function createSiteServer(dir, options = {}) {
       for (const h of ['Content-Length', 'Content-Type', 'Content-Encoding']) delete headers[h];
       res.writeHead(304, headers);
       res.end();
+      options.answered?.(name, 304);
       return;
     }
     res.writeHead(200, headers);
+    options.answered?.(name, 200);
     if (req.method === 'HEAD') {
       res.end();
       return;

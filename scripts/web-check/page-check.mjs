@@ -5,10 +5,12 @@
 //     outside the canvas, mute, fullscreen and Escape (leaving fullscreen does not end the
 //     game, Escape held outside it does), an installable manifest;
 //  2. desktop, tablet and phone viewports: the 4:3 box fills one axis, nothing scrolls; on the
-//     touch screens taps start a game, on the tablet two fingers press nothing twice, and on
-//     the phones a game is played to its end and a held touch returns to the title;
+//     touch screens taps start a game, on the tablet two fingers press nothing twice and a
+//     stall as the runtime comes up does not bring the cover early, and on the phones a game
+//     is played to its end and a held touch returns to the title;
 //  3. what players see when something is missing: no WebGL, no WebAssembly, a file that fails
-//     to arrive, and the progress of a slow download;
+//     to arrive; a first visit over a slow line, which downloads the .wasm once, and the
+//     progress of a slow download;
 //  4. a newer build taking over from the service worker, then a new page with the network off,
 //     the HTTP cache disabled and the server stopped, which must still load and play.
 // The timings side by side with the floor page are scripts/web-check/figures.mjs's.
@@ -28,9 +30,11 @@ const { say, fail, finish } = reporter('page-check');
 const phase = (name) => say(`-- ${name}`);
 
 const extra = { '/native-title.png': args.title };
-const slow = { wasm: 0 };
+const slow = { '/zandor.wasm': 0, '/sw.js': 0 };
+const wasmAnswers = [];
 const { server, origin } = await serveSite(site, {
-  extra, delay: (name) => (name === '/zandor.wasm' ? slow.wasm : 0),
+  extra, delay: (name) => slow[name] ?? 0,
+  answered: (name, status) => { if (name === '/zandor.wasm') wasmAnswers.push(status); },
 });
 const browser = await launchChromium(1920, 1080);
 
@@ -83,6 +87,28 @@ const visible = (page, id) => page.evaluate((i) => !document.getElementById(i).h
 // The play field shows: bright ground and the HUD at the bottom.
 const playing = (p) => p.mean > 40 && p.hud > 2000;
 
+// Holds the page's thread for `ms` once the runtime is up (after the page's own handler),
+// as a busy machine may: the game starts that much later than the runtime.
+function stallAfterRuntime(ms) {
+  let module;
+  Object.defineProperty(window, 'Module', {
+    configurable: true,
+    get: () => module,
+    set: (m) => {
+      if (m && m !== module && !m.zandorStalled) {
+        const up = m.onRuntimeInitialized;
+        m.onRuntimeInitialized = function (...a) {
+          const result = up?.apply(this, a);
+          for (const end = performance.now() + ms; performance.now() < end;);
+          return result;
+        };
+        m.zandorStalled = true;
+      }
+      module = m;
+    },
+  });
+}
+
 // The cover's moment against what the game had then; `what` names the page in messages.
 async function checkCoverReady(page, what) {
   const seen = await page.evaluate(() => window.zandorSeen);
@@ -100,8 +126,8 @@ const shots = [];
 phase('desktop, 800x600 game box');
 let page = await newPage({ width: 800, height: 660 });
 let wasmEncoding = null;
-// A 304 carries no Content-Encoding: the browser reuses the copy it holds (the service
-// worker's install may have fetched it first), so only whole answers say how it was sent.
+// A 304 carries no Content-Encoding: the browser reuses the copy it holds, so only whole
+// answers say how it was sent.
 page.on('response', (r) => {
   if (r.url().endsWith('/zandor.wasm') && r.status() === 200) wasmEncoding = r.headers()['content-encoding'] ?? 'none';
 });
@@ -279,7 +305,9 @@ await page.close();
 const viewports = [
   { name: '1280x720', width: 1280, height: 720 },
   { name: '1920x1080', width: 1920, height: 1080 },
-  { name: '1024x768 touch', width: 1024, height: 768, deviceScaleFactor: 2, hasTouch: true, multiTouch: true },
+  // A busy tablet: its processor is taken elsewhere for 2.5 s just as the runtime comes up, so
+  // the game opens its audio device late, and the cover must wait for it however late.
+  { name: '1024x768 touch', width: 1024, height: 768, deviceScaleFactor: 2, hasTouch: true, multiTouch: true, stallMs: 2500 },
   { name: '390x844 phone', width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true, toEnd: true },
   { name: '844x390 phone', width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, toEnd: true },
 ];
@@ -287,11 +315,15 @@ const fills = [];
 for (const v of viewports) {
   phase(v.name);
   page = await newPage(v);
+  if (v.stallMs) await page.evaluateOnNewDocument(stallAfterRuntime, v.stallMs);
   const navStart = Date.now();
   await page.goto(origin, { waitUntil: 'load' });
   if (!(await until(() => coverShown(page), 60000))) { fail(`${v.name}: the cover did not show`); await page.close(); continue; }
   const ready = Date.now() - navStart;
-  await checkCoverReady(page, v.name);
+  const coverSeen = await checkCoverReady(page, v.name);
+  if (v.stallMs && coverSeen.coverAudio) {
+    say(`${v.name}: with the page stalled ${v.stallMs} ms after the runtime came up, the cover came after ${ready} ms, with the game's audio context there`);
+  }
   const g = await page.evaluate(() => {
     const r = document.getElementById('canvas').getBoundingClientRect();
     const s = document.scrollingElement;
@@ -429,7 +461,7 @@ for (const v of viewports) {
 }
 
 // ---------------------------------------------------------------------------------------
-phase('missing pieces and a slow download (a fresh profile, no service worker)');
+phase('missing pieces and a slow download (fresh profiles)');
 const fresh = await browser.createBrowserContext();
 const problems = [
   { what: 'no WebGL', expect: /WebGL/, setup: () => {
@@ -459,8 +491,28 @@ for (const pr of problems) {
   else say(`${pr.what}: "${text}"`);
   await pp.close();
 }
+// A first visit over the slow line: the worker's install keeps the .wasm for offline play
+// from the copy the page fetched, not with a download of its own beside the page's. The
+// worker's script comes late too, so its install would find the page's download under way.
+slow['/zandor.wasm'] = 2500;
+slow['/sw.js'] = 1000;
+const firstVisit = await browser.createBrowserContext();
+page = await newPage({ width: 1024, height: 768 }, { context: firstVisit });
+wasmAnswers.length = 0;
+await page.goto(origin, { waitUntil: 'load' });
+const kept = await until(() => page.evaluate(async () => {
+  await navigator.serviceWorker.ready;
+  return Boolean(await caches.match('zandor.wasm'));
+}), 60000, 500);
+const wasmBodies = wasmAnswers.filter((status) => status === 200).length;
+if (!kept) fail('the first visit did not keep the .wasm for offline play');
+else if (wasmBodies !== 1) fail(`the first visit downloaded the .wasm ${wasmBodies} times (answers ${wasmAnswers.join(', ')})`);
+else say(`a first visit downloaded the .wasm once and kept it for offline play (answers ${wasmAnswers.join(', ')})`);
+slow['/zandor.wasm'] = slow['/sw.js'] = 0;
+await page.close();
+await firstVisit.close();
 // A slow .wasm: the loading screen with its progress, and no cover until the game is there.
-slow.wasm = 2500;
+slow['/zandor.wasm'] = 2500;
 page = await newPage({ width: 1024, height: 768 }, { context: fresh });
 // Neither the worker nor the HTTP cache (which the worker's own downloads filled) may answer.
 await page.setBypassServiceWorker(true);
@@ -475,7 +527,7 @@ seen = await checkCoverReady(page, 'slow download');
 const counted = seen.progress.filter((t) => /of [0-9.]+ MB/.test(t));
 if (!counted.length) fail(`the loading screen showed no progress: ${JSON.stringify(seen.progress)}`);
 else say(`slow download: the loading screen went ${JSON.stringify(seen.progress.slice(0, 1))} .. ${JSON.stringify(counted.slice(-1))} .. "Starting…", then the cover with the game ready`);
-slow.wasm = 0;
+slow['/zandor.wasm'] = 0;
 await page.close();
 await fresh.close();
 

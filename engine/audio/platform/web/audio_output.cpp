@@ -50,12 +50,37 @@ void InstallPageHooks() {
     });
 }
 
+// The page shows its "Click to play" cover once the game can hear the click: after the
+// device has been opened, or has failed to open and the game plays silent.
+void TellPageAudioSettled() {
+    EM_ASM({ Module.zandorAudioSettled = true; });
+}
+
 class TWebAudioOutputDevice final : public TPulledOutputDevice {
   public:
     ~TWebAudioOutputDevice() override { Close(); }
 
   protected:
     bool OpenStream() override {
+        const bool open = TryOpenStream();
+        TellPageAudioSettled();
+        return open;
+    }
+
+    void CloseStream() override {
+        if (OpenDevice() == this) OpenDevice() = nullptr;
+        if (device_ != 0) {
+            SDL_CloseAudioDevice(device_);
+            device_ = 0;
+        }
+        if (subsystem_) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            subsystem_ = false;
+        }
+    }
+
+  private:
+    bool TryOpenStream() {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         subsystem_ = true;
         SDL_AudioSpec want{};
@@ -82,19 +107,6 @@ class TWebAudioOutputDevice final : public TPulledOutputDevice {
         return true;
     }
 
-    void CloseStream() override {
-        if (OpenDevice() == this) OpenDevice() = nullptr;
-        if (device_ != 0) {
-            SDL_CloseAudioDevice(device_);
-            device_ = 0;
-        }
-        if (subsystem_) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            subsystem_ = false;
-        }
-    }
-
-  private:
     // The page's main thread, from Web Audio.
     static void SDLCALL Callback(void* userdata, Uint8* stream, int len) {
         static_cast<TWebAudioOutputDevice*>(userdata)->Pull(stream, len);
