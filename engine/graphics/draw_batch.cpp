@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <numbers>
 
 #include "engine/graphics/render.h"
-#include "engine/system/trigonometry.h"
 
 namespace {
 
@@ -149,21 +147,11 @@ void TDrawBatch::DrawRect(float x0, float y0, float x1, float y1, float tx, floa
 }
 
 void TDrawBatch::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
-    const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
-    const float span = std::fabs(xr) + std::fabs(yr);
-    // Enough segments that each is about a pixel long, at least 12, a multiple of 4.
-    int segments = span > 12.0f ? (span < 1e6f ? static_cast<int>(span) : 1000000) : 12;
-    segments &= ~3;
-    const float cx = x0 + xr, cy = y0 + yr;
     std::vector<float> xy;
-    xy.reserve(static_cast<std::size_t>(segments) * 2);
-    for (int i = 0; i < segments; ++i) {
-        const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
-        const float x = cx + static_cast<float>(Cosine(t)) * xr;
-        const float y = cy - static_cast<float>(Sine(t)) * yr;
+    ForEachOvalPoint(x0, y0, x1, y1, [&](float x, float y) {
         xy.push_back(x * ix_ + y * iy_ + tx);
         xy.push_back(x * jx_ + y * jy_ + ty);
-    }
+    });
     AddFan(xy);
 }
 

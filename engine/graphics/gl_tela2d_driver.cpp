@@ -10,16 +10,15 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <vector>
 
 #include "engine/graphics/image.h"
+#include "engine/graphics/internal/draw_batch.h"
 #include "engine/graphics/internal/gl_graphics_driver.h"
 #include "engine/graphics/internal/gl_platform.h"
 #include "engine/graphics/pixmap.h"
 #include "engine/graphics/render.h"
 #include "engine/system/runtime_error.h"
-#include "engine/system/trigonometry.h"
 
 namespace {
 
@@ -185,22 +184,13 @@ void TGLTela2DDriver::DrawRect(float x0, float y0, float x1, float y1, float tx,
 }
 
 void TGLTela2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
-    const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
-    const float span = std::fabs(xr) + std::fabs(yr);
-    // Enough segments that each is about a pixel long, at least 12, a multiple of 4.
-    int segments = span > 12.0f ? (span < 1e6f ? static_cast<int>(span) : 1000000) : 12;
-    segments &= ~3;
-    const float cx = x0 + xr, cy = y0 + yr;
     DisableTexture();
     // A fan from the first vertex: the same triangles GL_POLYGON is drawn with, and the
     // browser's GL emulation has no GL_POLYGON.
     glBegin(GL_TRIANGLE_FAN);
-    for (int i = 0; i < segments; ++i) {
-        const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
-        const float x = cx + static_cast<float>(Cosine(t)) * xr;
-        const float y = cy - static_cast<float>(Sine(t)) * yr;
+    ForEachOvalPoint(x0, y0, x1, y1, [this, tx, ty](float x, float y) {
         glVertex2f(x * ix_ + y * iy_ + tx, x * jx_ + y * jy_ + ty);
-    }
+    });
     glEnd();
 }
 

@@ -7,9 +7,29 @@
 // of one immediate-mode primitive per call.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <numbers>
 #include <vector>
+
+#include "engine/system/trigonometry.h"
+
+// The points, in local coordinates, that an oval in the box (x0, y0)-(x1, y1) is drawn
+// through as a fan from the first: about a pixel apart, at least 12 and a multiple of 4,
+// counter-clockwise on the screen from the right. Both GL 2D drivers draw these same points.
+template <class Point>
+void ForEachOvalPoint(float x0, float y0, float x1, float y1, Point&& point) {
+    const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
+    const float span = std::fabs(xr) + std::fabs(yr);
+    int segments = span > 12.0f ? (span < 1e6f ? static_cast<int>(span) : 1000000) : 12;
+    segments &= ~3;
+    const float cx = x0 + xr, cy = y0 + yr;
+    for (int i = 0; i < segments; ++i) {
+        const double t = i * 360.0 / segments * (std::numbers::pi / 180.0);
+        point(cx + static_cast<float>(Cosine(t)) * xr, cy - static_cast<float>(Sine(t)) * yr);
+    }
+}
 
 // Colour as the fraction byte / 255, as a GL colour call sends it.
 struct TBatchVertex {
